@@ -29,6 +29,8 @@ void text_append(TextBuffer *text, const char *s);
 void text_append_n(TextBuffer *text, const char *s, size_t n);
 void text_printf(TextBuffer *text, const char *format, ...) VK_PRINTF(2, 3);
 void text_vprintf(TextBuffer *text, const char *format, va_list args);
+/* Start of a run: an overflow may be reported again (once per run). */
+void texts_new_run();
 
 /* The six texts, in slot order of AsmResult. */
 extern TextBuffer hex_text, listing_text, macro_names, message_text, symbol_report, file_list;
@@ -48,6 +50,10 @@ extern bool code_generated;     /* a program word or EEPROM byte was stored */
    exhaustion it reports the fatal "mémoire" and returns nullptr. */
 enum { MEMORY_POOL_SIZE = 65000 };
 void *pool_alloc(size_t n);
+bool pool_create();  /* init_vorkel: false when the block cannot be had */
+void pool_release(); /* done */
+void pool_rewind();  /* start of a run: the top back at the start */
+bool pool_exists();
 
 /* Diagnostics. While abort_flag is set every operation returns at once. */
 extern bool abort_flag;

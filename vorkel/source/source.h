@@ -78,6 +78,7 @@ extern int32_t lexer_quiet;
 void next_token();
 void discard_line();
 void skip_line();
+extern int32_t lines_skipped; /* skip_line calls so far: the driver compares it around a handler */
 
 /* ---- Line driver ---- */
 

@@ -29,7 +29,7 @@ void text_append(TextBuffer *text, const char *s);
 void text_append_n(TextBuffer *text, const char *s, size_t n);
 void text_printf(TextBuffer *text, const char *format, ...) VK_PRINTF(2, 3);
 void text_vprintf(TextBuffer *text, const char *format, va_list args);
-/* Start of a run: an overflow may be reported again (once per run). */
+/* Start of a run: every text empty, macro_names one blank. */
 void texts_new_run();
 
 /* The six texts, in slot order of AsmResult. */
@@ -62,5 +62,7 @@ enum { ERROR_LIMIT = 20 };
 void warn(const char *format, ...) VK_PRINTF(1, 2);
 void error(int skip, const char *format, ...) VK_PRINTF(2, 3);
 void fatal(const char *format, ...) VK_PRINTF(1, 2);
+/* Bytes at the end of message_text kept for the fatal line and the totals. */
+enum { MESSAGE_RESERVE = 512 };
 
 #endif

@@ -1,0 +1,393 @@
+/* lexer.cpp - next_token: the character stream of next_char into tokens.
+   Comments, numbers in four radixes and three notations, character and
+   string constants, names and local names, operators, and the keywords of
+   the caller's list, matched by their position in it. */
+#include <string.h>
+#include <strings.h>
+
+#include "source.h"
+#include "../frame/frame.h"
+
+int32_t token_kind;
+char token_text[TOKEN_TEXT_SIZE];
+int32_t token_value;
+int32_t token_column;
+int32_t lexer_quiet;
+int32_t lines_skipped;
+
+enum { MAX_TOKEN_CHARS = TOKEN_TEXT_SIZE - 1 };
+
+/* ---- Character classes (codes 128 to 255 belong to none) ---- */
+
+static bool is_blank(int c) { return c == ' ' || (c >= 9 && c <= 13); }
+static bool is_letter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+static bool is_digit(int c) { return c >= '0' && c <= '9'; }
+static bool is_hex_digit(int c) { return is_digit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+static bool is_name_char(int c) { return is_letter(c) || is_digit(c) || c == '_' || c == '.'; }
+static bool starts_name(int c) { return is_letter(c) || c == '_' || c == '.'; }
+
+/* The character after current_char, not consumed; 0 at the end of the line. */
+static int peek_char()
+{
+    return char_pos ? (unsigned char)*char_pos : 0;
+}
+
+static int column_of_current()
+{
+    return char_pos ? (int)(char_pos - line_buffer) - 1 : 0;
+}
+
+static void set_token(int32_t kind, const char *text)
+{
+    token_kind = kind;
+    strcpy(token_text, text);
+}
+
+static void lexer_error(const char *message)
+{
+    if (lexer_quiet <= 0)
+        error(0, "%s", message);
+}
+
+/* The offending character stays current: the next call meets it again. */
+static void invalid_token()
+{
+    lexer_error("Instruction invalide");
+    set_token(TOK_INVALID, "");
+}
+
+void discard_line()
+{
+    char_pos = nullptr;
+    current_char = ' ';
+}
+
+void skip_line()
+{
+    lines_skipped++;
+    discard_line();
+    next_token();
+}
+
+/* ---- Numbers ---- */
+
+static int digit_value(int c)
+{
+    if (is_digit(c)) return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return 99;
+}
+
+/* The digits [first, last) in radix; on a digit the radix refuses, the
+   message and the value read so far. The pattern of the unsigned 32-bit
+   accumulation is the signed value. */
+static void convert_number(const char *first, const char *last, unsigned radix)
+{
+    uint32_t value = 0;
+    for (const char *p = first; p < last; p++) {
+        unsigned d = (unsigned)digit_value((unsigned char)*p);
+        if (d >= radix) {
+            lexer_error("Chiffre invalide dans un nombre");
+            break;
+        }
+        value = value * radix + d;
+    }
+    token_kind = TOK_NUMBER;
+    token_value = (int32_t)value;
+}
+
+/* Appends hexadecimal digits of the stream to token_text up to limit characters. */
+static size_t collect_hex_digits(size_t n, size_t limit)
+{
+    while (is_hex_digit(current_char) && n < limit) {
+        token_text[n++] = (char)current_char;
+        next_char();
+    }
+    token_text[n] = '\0';
+    return n;
+}
+
+static void read_c_hex_number()
+{
+    strcpy(token_text, "0x");
+    next_char();
+    next_char();
+    size_t n = collect_hex_digits(2, MAX_TOKEN_CHARS);
+    convert_number(token_text + 2, token_text + n, 16);
+}
+
+/* A number that starts with a digit: its radix comes from a suffix (H, O
+   read after the run; B, D as its last digit) or the 0b prefix. */
+static void read_number()
+{
+    if (current_char == '0' && (peek_char() == 'x' || peek_char() == 'X')) {
+        read_c_hex_number();
+        return;
+    }
+    size_t n = collect_hex_digits(0, MAX_TOKEN_CHARS - 1);
+    const char *text = token_text;
+    int suffix = current_char;
+    if (suffix == 'H' || suffix == 'h' || suffix == 'O' || suffix == 'o') {
+        token_text[n] = (char)suffix;
+        token_text[n + 1] = '\0';
+        next_char();
+        convert_number(text, text + n, suffix == 'H' || suffix == 'h' ? 16 : 8);
+        return;
+    }
+    if (n >= 2 && text[0] == '0' && (text[1] == 'b' || text[1] == 'B')) {
+        convert_number(text + 2, text + n, 2);
+        return;
+    }
+    switch (text[n - 1]) {
+    case 'B': case 'b': convert_number(text, text + n - 1, 2); break;
+    case 'D': case 'd': convert_number(text, text + n - 1, 10); break;
+    default: convert_number(text, text + n, 10); break;
+    }
+}
+
+static bool is_radix_letter(int c)
+{
+    return strchr("bBdDhHoO", c) != nullptr && c != 0;
+}
+
+/* B'0101', H'1F', O'17', D'99'. */
+static void read_quoted_number()
+{
+    int letter = current_char;
+    next_char();
+    next_char();
+    size_t n = collect_hex_digits(0, MAX_TOKEN_CHARS);
+    if (current_char != '\'') {
+        invalid_token();
+        return;
+    }
+    next_char();
+    unsigned radix = letter == 'b' || letter == 'B' ? 2 : letter == 'h' || letter == 'H' ? 16
+                     : letter == 'o' || letter == 'O' ? 8 : 10;
+    convert_number(token_text, token_text + n, radix);
+}
+
+/* $1F: hexadecimal; a lone $ is the current location. */
+static void read_dollar()
+{
+    next_char();
+    if (!is_hex_digit(current_char)) {
+        set_token(TOK_DOLLAR, "$");
+        return;
+    }
+    size_t n = collect_hex_digits(0, MAX_TOKEN_CHARS);
+    convert_number(token_text, token_text + n, 16);
+}
+
+/* ---- Constants ---- */
+
+/* 'A' is 65; a character constant without its closing apostrophe is invalid. */
+static void read_character()
+{
+    next_char();
+    int value = current_char;
+    if (value < 0 || value == '\n') {
+        invalid_token();
+        return;
+    }
+    next_char();
+    if (current_char != '\'') {
+        invalid_token();
+        return;
+    }
+    next_char();
+    token_kind = TOK_NUMBER;
+    token_value = value;
+    token_text[0] = (char)value;
+    token_text[1] = '\0';
+}
+
+/* A string runs to the next double quote, over line ends, for at most 255
+   characters; the character that ends it is consumed. */
+static void read_string()
+{
+    size_t n = 0;
+    next_char();
+    while (current_char != '"' && current_char != -1 && n < MAX_TOKEN_CHARS) {
+        token_text[n++] = (char)current_char;
+        next_char();
+    }
+    token_text[n] = '\0';
+    if (current_char != '"')
+        lexer_error("Chaine non termin\xE9" "e");
+    next_char();
+    token_kind = TOK_STRING;
+}
+
+/* ---- Names ---- */
+
+static size_t collect_name(size_t n)
+{
+    while (is_name_char(current_char) && n < MAX_TOKEN_CHARS) {
+        token_text[n++] = (char)current_char;
+        next_char();
+    }
+    token_text[n] = '\0';
+    return n;
+}
+
+/* Kind of a name: 34 + its position in the caller's list, else a symbol. */
+static int32_t keyword_kind(const char *name)
+{
+    const char *word = asm_result.keyword_list;
+    if (!word)
+        return TOK_SYMBOL;
+    for (int32_t k = 0; *word; k++, word += strlen(word) + 1)
+        if (strcasecmp(word, name) == 0)
+            return TOK_KEYWORD + k;
+    return TOK_SYMBOL;
+}
+
+static void read_name()
+{
+    if (current_char == '.' && !starts_name(peek_char()) && !is_digit(peek_char())) {
+        next_char();
+        set_token(TOK_DOT, ".");
+        return;
+    }
+    token_column = column_of_current();
+    collect_name(0);
+    token_kind = keyword_kind(token_text);
+}
+
+/* ---- Operators ---- */
+
+/* Consumes the current character; if the new one is `second`, consumes it
+   too and gives kind `two`. */
+static bool followed_by(int second)
+{
+    next_char();
+    if (current_char != second)
+        return false;
+    next_char();
+    return true;
+}
+
+static void read_equals()
+{
+    int column = column_of_current();
+    next_char();
+    switch (current_char) {
+    case '=': next_char(); set_token(TOK_EQ, "=="); return;
+    case '<': next_char(); set_token(TOK_LE, "=<"); return;
+    case '>': next_char(); set_token(TOK_GE, "=>"); return;
+    default: break;
+    }
+    if (starts_name(current_char)) {
+        token_column = column;
+        collect_name(0);
+        token_kind = TOK_LOCAL_SYMBOL;
+        return;
+    }
+    set_token(TOK_ASSIGN, "=");
+}
+
+static void read_less()
+{
+    next_char();
+    switch (current_char) {
+    case '<': next_char(); set_token(TOK_SHL, "<<"); return;
+    case '=': next_char(); set_token(TOK_LE, "<="); return;
+    case '>': next_char(); set_token(TOK_NE, "<>"); return;
+    default: set_token(TOK_LT, "<"); return;
+    }
+}
+
+static void read_greater()
+{
+    next_char();
+    switch (current_char) {
+    case '>': next_char(); set_token(TOK_SHR, ">>"); return;
+    case '=': next_char(); set_token(TOK_GE, ">="); return;
+    default: set_token(TOK_GT, ">"); return;
+    }
+}
+
+static void read_bang()
+{
+    if (followed_by('='))
+        set_token(TOK_NE, "!=");
+    else
+        invalid_token(); /* the lone "!" has been consumed */
+}
+
+/* The one-character tokens. ORDER TOKENS */
+static const struct {
+    char c;
+    int32_t kind;
+} SINGLE_TOKENS[] = {
+    {'-', TOK_MINUS}, {',', TOK_COMMA}, {'(', TOK_LPAREN}, {')', TOK_RPAREN},
+    {'[', TOK_LBRACKET}, {']', TOK_RBRACKET}, {'+', TOK_PLUS}, {'*', TOK_STAR},
+    {'/', TOK_SLASH}, {'%', TOK_PERCENT}, {'&', TOK_AMP}, {'|', TOK_BAR},
+    {'^', TOK_CARET}, {'~', TOK_TILDE}, {':', TOK_COLON}, {'\\', TOK_BACKSLASH},
+};
+
+static bool read_single()
+{
+    for (const auto &single : SINGLE_TOKENS) {
+        if (current_char == single.c) {
+            char text[2] = {single.c, '\0'};
+            set_token(single.kind, text);
+            next_char();
+            return true;
+        }
+    }
+    return false;
+}
+
+/* ---- next_token ---- */
+
+static void skip_blanks_and_comment()
+{
+    for (;;) {
+        while (is_blank(current_char) && current_char != '\n')
+            next_char();
+        bool comment = current_char == ';' || (current_char == '/' && peek_char() == '/');
+        if (!comment || abort_flag)
+            return;
+        char_pos = nullptr;
+        current_char = '\n';
+    }
+}
+
+void next_token()
+{
+    if (abort_flag)
+        return;
+    skip_blanks_and_comment();
+    int c = current_char;
+    if (c == -1) {
+        set_token(TOK_END_OF_INPUT, "");
+    } else if (c == '\n' || c == 0) {
+        set_token(TOK_END_OF_LINE, "\n");
+        discard_line();
+    } else if (c == '\'') {
+        read_character();
+    } else if (c == '"') {
+        read_string();
+    } else if (is_digit(c)) {
+        read_number();
+    } else if (is_radix_letter(c) && peek_char() == '\'') {
+        read_quoted_number();
+    } else if (starts_name(c)) {
+        read_name();
+    } else if (c == '=') {
+        read_equals();
+    } else if (c == '<') {
+        read_less();
+    } else if (c == '>') {
+        read_greater();
+    } else if (c == '!') {
+        read_bang();
+    } else if (c == '$') {
+        read_dollar();
+    } else if (!read_single()) {
+        invalid_token();
+    }
+}

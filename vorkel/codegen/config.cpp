@@ -206,23 +206,22 @@ static int store_id_value(int i)
     return 0;
 }
 
-/* id -> value { ',' value } */
+/* id -> value { ',' value }
+   Words 1 to 3 start as unused: a value that is rejected or never given
+   must not leave a word of an earlier run in place. */
 int store_id()
 {
     if (id_words[0] != ID_ABSENT) {
         error(1, "Red\xE9" "finition de l'identification");
         return -1;
     }
-    int i = 0;
-    for (;;) {
+    for (int i = 1; i < ID_WORDS; i++)
+        id_words[i] = ID_UNUSED;
+    for (int i = 0;; i++) {
         if (store_id_value(i) < 0)
             return -1;
-        i++;
         if (token_kind != TOK_COMMA)
-            break;
+            return 0;
         next_token();
     }
-    for (; i > 0 && i < ID_WORDS; i++)
-        id_words[i] = ID_UNUSED;
-    return 0;
 }

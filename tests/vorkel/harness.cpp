@@ -49,10 +49,15 @@ std::string crlf(const std::string &text)
 Run assemble(const std::string &source, uint8_t options, const std::string &name,
              const std::string *keywords, const char *include_dir)
 {
+    return assemble_raw(crlf(source), options, name, keywords, include_dir);
+}
+
+Run assemble_raw(const std::string &text, uint8_t options, const std::string &name,
+                 const std::string *keywords, const char *include_dir)
+{
     AsmResult *r = library();
     r->keyword_list = (keywords ? *keywords : kit_keywords()).c_str();
     r->include_dir = include_dir;
-    std::string text = crlf(source);
     r = asmbl(name.c_str(), text.c_str(), options);
     Run run;
     run.result = r;

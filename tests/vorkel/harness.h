@@ -30,6 +30,13 @@ struct Run {
 Run assemble(const std::string &source, uint8_t options = 0, const std::string &name = "test.asm",
              const std::string *keywords = nullptr, const char *include_dir = nullptr);
 
+/* The same with text handed over byte for byte (line ends as they are). */
+Run assemble_raw(const std::string &text, uint8_t options = 0, const std::string &name = "test.asm",
+                 const std::string *keywords = nullptr, const char *include_dir = nullptr);
+
+/* Inside a TEST body the name Run is gtest's member function: write auto
+   or ::Run there. */
+
 /* Turns "\n" line ends into CR LF, as the editor hands its text over. */
 std::string crlf(const std::string &text);
 

@@ -1,0 +1,96 @@
+/* reference_tools.h - what the comparisons with the independent tools
+   (gpasm, gpdasm, gpsim) share: a scratch folder, files, running a tool
+   under a time limit, and a HEX file of an image written without the
+   library. */
+#ifndef TESTS_VORKEL_REFERENCE_TOOLS_H
+#define TESTS_VORKEL_REFERENCE_TOOLS_H
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+/* A fresh folder of its own for the calling test. */
+inline std::string scratch_folder(const std::string &name)
+{
+    std::string dir = ::testing::TempDir() + "vorkel_ref_" + std::to_string(getpid()) + "_" + name;
+    std::string command = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return dir;
+}
+
+inline void write_text_file(const std::string &path, const std::string &text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    EXPECT_TRUE(out.good()) << path;
+}
+
+inline std::string read_text_file(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+/* What a tool printed on its standard output and how it ended. */
+struct ToolRun {
+    std::string output;
+    int status = -1; /* exit status, or -1 when it did not exit normally */
+};
+
+/* Runs command in folder with a time limit of 60 seconds, standard error
+   appended to the output. */
+inline ToolRun run_tool(const std::string &folder, const std::string &command)
+{
+    std::string line = "cd '" + folder + "' && timeout 60 " + command + " 2>&1";
+    ToolRun run;
+    FILE *pipe = popen(line.c_str(), "r");
+    if (!pipe)
+        return run;
+    char chunk[4096];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0)
+        run.output.append(chunk, n);
+    int status = pclose(pipe);
+    if (WIFEXITED(status))
+        run.status = WEXITSTATUS(status);
+    return run;
+}
+
+/* Intel HEX of a word image, one record per word, words equal to skip left
+   out; written here from the record format alone so that the tools read an
+   image that does not pass through the library's writer. */
+inline std::string hex_of_image(const std::vector<uint16_t> &image, uint16_t skip)
+{
+    std::string text;
+    char field[8];
+    for (size_t base = 0; base < image.size(); base += 8) {
+        for (size_t a = base; a < base + 8 && a < image.size(); a++) {
+            if (image[a] == skip)
+                continue;
+            unsigned bytes[6] = {2, unsigned(a * 2 >> 8) & 0xFF, unsigned(a * 2) & 0xFF, 0,
+                                 unsigned(image[a] & 0xFF), unsigned(image[a] >> 8)};
+            unsigned sum = 0;
+            text += ":";
+            for (unsigned b : bytes) {
+                std::snprintf(field, sizeof field, "%02X", b);
+                text += field;
+                sum += b;
+            }
+            std::snprintf(field, sizeof field, "%02X\n", -sum & 0xFF);
+            text += field;
+        }
+    }
+    return text + ":00000001FF\n";
+}
+
+#endif

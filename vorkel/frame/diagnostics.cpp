@@ -18,18 +18,20 @@ static TextBuffer message_line = {line_space, MESSAGE_LINE_SIZE, 0};
 
 /* " macro " for an expansion on top (the innermost only), then
    "line [name] " of the nearest file entry. Nothing once the run has
-   stopped or when no source is open. */
+   stopped or when no source is open. A main source name longer than any
+   file name (include_dir and the name: 405 characters) is cut at 1024, so
+   that the message always follows it in the line. */
 static void write_location(TextBuffer *out)
 {
     const SourceContext *entry = source_top;
     if (abort_flag || !entry)
         return;
     if (entry->kind == SOURCE_MACRO && entry->macro)
-        text_printf(out, " %s ", entry->macro->name);
+        text_printf(out, " %.255s ", entry->macro->name);
     while (entry && entry->kind != SOURCE_FILE)
         entry = entry->outer;
     if (entry)
-        text_printf(out, "%d [%s] ", entry->line_count, entry->name);
+        text_printf(out, "%d [%.1024s] ", entry->line_count, entry->name);
 }
 
 static void compose(const char *grade, const char *format, va_list args)

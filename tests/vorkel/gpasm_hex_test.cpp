@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -155,7 +158,8 @@ std::string without_extended_address(const std::string &hex)
 
 TEST(GpasmHex, GeneratedProgramsGiveTheSameRecords)
 {
-    std::string dir = scratch_folder("gpasm_hex");
+    ScratchFolder scratch("gpasm_hex");
+    const std::string &dir = scratch.path;
     Generator generator{std::mt19937(5)};
     for (int program = 0; program < 25; program++) {
         TwoSources s = generator.program();
@@ -167,6 +171,63 @@ TEST(GpasmHex, GeneratedProgramsGiveTheSameRecords)
         ASSERT_EQ(tool.status, 0) << tool.output << s.gpasm;
         EXPECT_EQ(run.hex, without_extended_address(read_text_file(dir + "/prog.hex"))) << s.ours;
     }
+}
+
+/* The example program in gpasm's syntax, rule by rule: numbers in decimal
+   unless prefixed, the register include file of gputils (same names and
+   values), variables from RES as EQU at their register addresses, ORG
+   without the area word, and CONFIG settings as gputils' configuration
+   symbols. */
+std::string example_for_gpasm(const std::string &text)
+{
+    static const std::map<std::string, std::string> config_symbols = {
+        {"OSC=LP", "_LP_OSC"},     {"OSC=XT", "_XT_OSC"},       {"OSC=HS", "_HS_OSC"},
+        {"OSC=RC", "_RC_OSC"},     {"WDT=on", "_WDT_ON"},       {"WDT=off", "_WDT_OFF"},
+        {"PWRT=on", "_PWRTE_ON"},  {"PWRT=off", "_PWRTE_OFF"},  {"CP=on", "_CP_ON"},
+        {"CP=off", "_CP_OFF"}};
+    std::regex org_registers("\\s*ORG\\s+(\\w+)\\s*,\\s*zreg.*");
+    std::regex org_program("(\\s*ORG\\s+\\w+)\\s*,\\s*zprog(.*)");
+    std::regex reservation("(\\w+)\\s+RES\\s+(\\w+).*");
+    std::regex config("\\s*CONFIG\\s+([^;]*?)\\s*(;.*)?");
+    std::regex setting("[^,\\s]+");
+    std::string out = "\tradix dec\n";
+    long register_counter = 0;
+    std::istringstream lines(text);
+    std::string line;
+    std::smatch m;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (std::regex_match(line, m, org_registers)) {
+            register_counter = std::stol(m[1], nullptr, 0);
+        } else if (std::regex_match(line, m, reservation)) {
+            out += m[1].str() + "\tEQU " + std::to_string(register_counter) + "\n";
+            register_counter += std::stol(m[2], nullptr, 0);
+        } else if (std::regex_match(line, m, org_program)) {
+            out += m[1].str() + m[2].str() + "\n";
+        } else if (std::regex_match(line, m, config)) {
+            std::string settings = m[1], symbols;
+            for (std::sregex_iterator i(settings.begin(), settings.end(), setting), end; i != end; ++i)
+                symbols += (symbols.empty() ? "" : " & ") + config_symbols.at(i->str());
+            out += "\t__config " + symbols + "\n";
+        } else {
+            out += line + "\n";
+        }
+    }
+    return out;
+}
+
+TEST(GpasmHex, ExampleProgramGivesTheSameRecords)
+{
+    ::Run run = assemble_example();
+    ASSERT_EQ(run.messages, "");
+    ScratchFolder scratch("gpasm_example");
+    const std::string &dir = scratch.path;
+    std::string translated = example_for_gpasm(example_text());
+    write_text_file(dir + "/chenillard.asm", translated);
+    ToolRun tool = run_tool(dir, "gpasm -p16f84 -w 2 chenillard.asm");
+    ASSERT_EQ(tool.status, 0) << tool.output << translated;
+    EXPECT_EQ(run.hex, without_extended_address(read_text_file(dir + "/chenillard.hex"))) << translated;
 }
 
 } // namespace

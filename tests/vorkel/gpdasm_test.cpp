@@ -86,7 +86,8 @@ void align_operand_forms(Decoded &ours, Decoded &theirs)
    (ours not "???", gpdasm's not "dw") mnemonic and operands agree. */
 TEST(Gpdasm, EveryWordDecodesAlike)
 {
-    std::string dir = scratch_folder("gpdasm");
+    ScratchFolder scratch("gpdasm");
+    const std::string &dir = scratch.path;
     int compared = 0;
     for (int block = 0; block < 16; block++) {
         std::vector<uint16_t> image(PROGRAM_WORDS);

@@ -9,22 +9,30 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "harness.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
-/* A fresh folder of its own for the calling test. */
-inline std::string scratch_folder(const std::string &name)
-{
-    std::string dir = ::testing::TempDir() + "vorkel_ref_" + std::to_string(getpid()) + "_" + name;
-    std::string command = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return dir;
-}
+/* A fresh folder of its own for the calling test, removed with its files
+   when the test is done. */
+struct ScratchFolder {
+    std::string path;
+    explicit ScratchFolder(const std::string &name)
+        : path(::testing::TempDir() + "vorkel_ref_" + std::to_string(getpid()) + "_" + name)
+    {
+        EXPECT_EQ(std::system(("rm -rf '" + path + "' && mkdir -p '" + path + "'").c_str()), 0);
+    }
+    ~ScratchFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
+    ScratchFolder(const ScratchFolder &) = delete;
+    ScratchFolder &operator=(const ScratchFolder &) = delete;
+};
 
 inline void write_text_file(const std::string &path, const std::string &text)
 {
@@ -91,6 +99,22 @@ inline std::string hex_of_image(const std::vector<uint16_t> &image, uint16_t ski
         }
     }
     return text + ":00000001FF\n";
+}
+
+/* The kit's example program, assembled from examples/ with its include
+   file found through the include folder. */
+inline std::string example_text()
+{
+    return read_text_file(std::string(KIT_SOURCE_DIR) + "/examples/chenillard.asm");
+}
+
+inline ::Run assemble_example()
+{
+    std::string text;
+    for (char c : example_text())
+        if (c != '\r')
+            text += c;
+    return assemble(text, 0, "chenillard.asm", nullptr, KIT_SOURCE_DIR "/examples/");
 }
 
 #endif

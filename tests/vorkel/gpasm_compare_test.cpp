@@ -5,17 +5,14 @@
    gpasm needs); numbers are written in hexadecimal with 0x, which both read. */
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "harness.h"
+#include "reference_tools.h"
 
 namespace {
 
@@ -85,24 +82,14 @@ std::vector<uint16_t> program_words_of_hex(const std::string &text)
     return words;
 }
 
-std::string read_text(const std::string &path)
+/* Program words of body as gpasm assembles it in folder, its messages
+   suppressed; none when gpasm fails. */
+std::vector<uint16_t> gpasm_words(const std::string &folder, const std::string &body)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-/* Assembles source with gpasm in folder, numbers without prefix read in
-   radix; its messages are suppressed. */
-std::vector<uint16_t> gpasm_words(const std::string &folder, const std::string &source,
-                                  const char *radix = "hex")
-{
-    std::ofstream(folder + "/p.asm") << source;
-    std::string command = "cd '" + folder + "' && gpasm -p16f84 -r " + radix + " -q -w 2 p.asm >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0)
+    write_text_file(folder + "/p.asm", " processor 16f84\n" + body + " end\n");
+    if (run_tool(folder, "gpasm -p16f84 -q -w 2 p.asm").status != 0)
         return {};
-    return program_words_of_hex(read_text(folder + "/p.hex"));
+    return program_words_of_hex(read_text_file(folder + "/p.hex"));
 }
 
 /* The bits of a word the device defines: CLRW's low seven bits are
@@ -112,15 +99,14 @@ uint16_t defined_bits(const std::string &statement, uint16_t word)
     return statement == "clrw" ? word & 0x3F80 : word;
 }
 
-bool gpasm_available() { return std::system("gpasm -v >/dev/null 2>&1") == 0; }
+bool gpasm_available(const std::string &folder) { return run_tool(folder, "gpasm -v").status == 0; }
 
 TEST(GpasmComparison, EveryInstructionOverItsOperandRanges)
 {
-    if (!gpasm_available())
+    ScratchFolder scratch("gpasm_compare");
+    const std::string &folder = scratch.path;
+    if (!gpasm_available(folder))
         GTEST_SKIP() << "gpasm is not installed";
-    char folder_template[] = "/tmp/vorkel_gpasm_XXXXXX";
-    ASSERT_NE(mkdtemp(folder_template), nullptr);
-    const std::string folder = folder_template;
 
     std::vector<std::string> statements = generated_statements();
     ASSERT_GT(statements.size(), 10000u);
@@ -132,7 +118,7 @@ TEST(GpasmComparison, EveryInstructionOverItsOperandRanges)
 
         auto vorkel = assemble(body + " END\n");
         ASSERT_EQ(vorkel.messages, "") << "program from statement " << first;
-        std::vector<uint16_t> reference = gpasm_words(folder, " processor 16f84\n" + body + " end\n");
+        std::vector<uint16_t> reference = gpasm_words(folder, body);
         ASSERT_EQ(reference.size(), (size_t)PROGRAM_WORDS) << "gpasm failed on program from statement " << first;
         for (size_t a = 0; a < PROGRAM_WORDS; ++a) {
             std::string statement = first + a < last ? statements[first + a] : "(empty)";
@@ -140,59 +126,6 @@ TEST(GpasmComparison, EveryInstructionOverItsOperandRanges)
                 << statement << " at " << a;
         }
     }
-    std::filesystem::remove_all(folder);
-}
-
-/* The example's directives in gpasm's syntax: register-file reservations
-   become EQU of their addresses, the program ORG loses its mode word, and
-   the configuration line (not a program word) is left out. */
-std::string translated_example(const std::string &source)
-{
-    std::istringstream in(source);
-    std::ostringstream out;
-    std::string line;
-    int register_counter = 0;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::string first, second, third;
-        words >> first >> second >> third;
-        if (first == "CONFIG")
-            continue;
-        if (first == "ORG" && third == "zreg")
-            register_counter = std::stoi(second, nullptr, 0);
-        else if (first == "ORG" && third == "zprog")
-            out << " ORG " << second.substr(0, second.size() - 1) << "\n";
-        else if (second == "RES") {
-            out << first << " EQU " << register_counter << "\n";
-            register_counter += std::stoi(third);
-        } else
-            out << line << "\n";
-    }
-    return out.str();
-}
-
-TEST(GpasmComparison, ExampleProgram)
-{
-    if (!gpasm_available())
-        GTEST_SKIP() << "gpasm is not installed";
-    char folder_template[] = "/tmp/vorkel_gpasm_XXXXXX";
-    ASSERT_NE(mkdtemp(folder_template), nullptr);
-    const std::string folder = folder_template;
-    const std::string examples = std::string(KIT_SOURCE_DIR) + "/examples/";
-    std::filesystem::copy_file(examples + "p16f84.inc", folder + "/p16f84.inc");
-    const std::string source = read_text(examples + "chenillard.asm");
-
-    auto vorkel = assemble(source, 0, "chenillard.asm", nullptr, examples.c_str());
-    EXPECT_EQ(vorkel.messages, "");
-    std::vector<uint16_t> reference = gpasm_words(folder, translated_example(source), "dec");
-    ASSERT_EQ(reference.size(), (size_t)PROGRAM_WORDS);
-    size_t stored = 0;
-    for (size_t a = 0; a < PROGRAM_WORDS; ++a) {
-        EXPECT_EQ(vorkel.program[a], reference[a]) << "address " << a;
-        stored += reference[a] != 0x3FFF;
-    }
-    EXPECT_GT(stored, 10u);
-    std::filesystem::remove_all(folder);
 }
 
 } // namespace

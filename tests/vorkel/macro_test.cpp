@@ -240,18 +240,20 @@ TEST(Macro, OptionInADefinitionActsAtOnceAndIsNotStored)
 {
     auto run = assemble(" ORG 0\n"
                        "m MACRO\n"
+                       " OPT bogus\n"
                        " OPT nolist\n"
                        " nop\n"
                        " ENDM\n"
                        " OPT list\n"
                        " m\n");
-    EXPECT_EQ(run.messages, "");
+    EXPECT_EQ(run.messages, "Erreur: 3 [test.asm] Erreur de syntaxe sur OPT\n 1 erreur\n");
     EXPECT_EQ(run.listing, header +
                                "0 001 0001  0000       ORG 0\n"
                                "0 002 0002            m MACRO\n"
-                               "0 003 0003             OPT nolist\n"
-                               "0 006 0004             OPT list\n"
-                               "0 007 0005  0000 0000  nop\n" +
+                               "0 003 0003             OPT bogus\n"
+                               "0 004 0004             OPT nolist\n"
+                               "0 007 0005             OPT list\n"
+                               "0 008 0006  0000 0000  nop\n" +
                                footer);
 }
 

@@ -31,17 +31,19 @@ TEST(Definitions, SetRepeatsSilentlyWhileEquAndLabelsAreDefinedOnce)
                        "n SET 0\n"
                        "n SET n + 1\n"
                        "n SET n + 1\n"
+                       "fresh SET fresh + 5\n" /* a new symbol reads as 0 in its own SET */
                        " ORG 3\n"
                        "lbl nop\n"
                        "lbl nop\n"
-                       " retlw x, y, n, lbl\n");
+                       " retlw x, y, n, lbl, fresh\n");
     EXPECT_EQ(run.messages, "Erreur: 4 [test.asm] Symbole d\xE9" "ja d\xE9" "fini 'y'\n"
-                            "Erreur: 10 [test.asm] Symbole d\xE9" "ja d\xE9" "fini 'lbl'\n"
+                            "Erreur: 11 [test.asm] Symbole d\xE9" "ja d\xE9" "fini 'lbl'\n"
                             " 2 erreurs\n");
     EXPECT_EQ(run.program[5], 0x3402);
     EXPECT_EQ(run.program[6], 0x3402);
     EXPECT_EQ(run.program[7], 0x3402);
     EXPECT_EQ(run.program[8], 0x3404); /* the second address */
+    EXPECT_EQ(run.program[9], 0x3405);
 }
 
 TEST(Definitions, SetOnAnEquSymbolIsRefusedAndThenTakesTheValue)

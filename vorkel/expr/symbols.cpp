@@ -185,7 +185,8 @@ void define_label(Symbol *p, const char *name, bool local)
 }
 
 /* EQU and SET: the kind is set before the expression is read, so that
-   `n SET n + 1` sees the previous value. */
+   `n SET n + 1` sees the previous value; a symbol this very statement
+   creates reads as 0 there. */
 static int define_value(Symbol *p, const char *name, bool local, int32_t keyword, int8_t kind)
 {
     if (abort_flag)

@@ -103,14 +103,15 @@ int if_statement()
 {
     if (statement_label != nullptr)
         error(0, "Etiquette interdite avec IF");
+    int32_t skips_before = lines_skipped;
     int32_t value = eval_expression();
     if (abort_flag)
         return 1;
     /* An unknown condition counts as false, so that the block keeps its
-       shape; the error already dropped the IF line, and the scan starts at
-       the line now current. */
+       shape. The IF line is not listed; when its error dropped the rest of
+       it, the scan starts at the line now current. */
     if (expression_failed)
-        return open_false_block(false);
+        return open_false_block(lines_skipped == skips_before);
     if (token_kind != TOK_END_OF_LINE && token_kind != TOK_END_OF_INPUT)
         error(0, "Caract\xE8re interdit dans une ligne valide");
     if (value != 0) {

@@ -208,7 +208,6 @@ void expand_macro(Symbol *macro)
         return;
     *entry = SourceContext{};
     entry->macro = macro;
-    entry->name = macro->name;
     entry->next_line = macro->body;
     entry->serial = macro_serial++;
     entry->kind = SOURCE_MACRO;

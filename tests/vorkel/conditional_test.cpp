@@ -142,6 +142,32 @@ TEST(Conditional, ConditionThatFailsCountsAsFalse)
                                footer);
 }
 
+TEST(Conditional, SecondElseEndsTheBlock)
+{
+    auto run = assemble(" ORG 0\n"
+                        " IF 1\n"
+                        " retlw 1\n"
+                        " ELSE\n"
+                        " retlw 2\n"
+                        " ELSE\n"
+                        " retlw 3\n"
+                        " ENDIF\n");
+    EXPECT_EQ(run.messages, "Erreur: 6 [test.asm] ELSE multiple avec un seul IF\n"
+                            "Erreur: 8 [test.asm] ENDIF sans IF\n"
+                            "Erreur: 8 [test.asm] Bloc conditionnel sans ENDIF\n"
+                            " 3 erreurs\n");
+    EXPECT_EQ(run.listing, header +
+                               "0 001 0001  0000       ORG 0\n"
+                               "0 002 0002             IF 1\n"
+                               "0 003 0003  0000 3401  retlw 1\n"
+                               "0 004 0004             ELSE\n"
+                               "0 005 0005             retlw 2\n"
+                               "0 006 0006             ELSE\n"
+                               "0 007 0007  0001 3403  retlw 3\n"
+                               "0 008 0008             ENDIF\n" +
+                               footer);
+}
+
 struct MessageCase {
     const char *name;
     const char *source;
@@ -151,11 +177,6 @@ struct MessageCase {
 TEST(Conditional, Messages)
 {
     const MessageCase cases[] = {
-        {"two ELSE", " IF 1\n ELSE\n ELSE\n ENDIF\n",
-         "Erreur: 3 [test.asm] ELSE multiple avec un seul IF\n"
-         "Erreur: 4 [test.asm] ENDIF sans IF\n"
-         "Erreur: 4 [test.asm] Bloc conditionnel sans ENDIF\n"
-         " 3 erreurs\n"},
         {"ELSE alone", " ELSE\n ENDIF\n",
          "Erreur: 1 [test.asm] ELSE without IF\n"
          "Erreur: 2 [test.asm] Bloc conditionnel sans ENDIF\n"

@@ -98,6 +98,50 @@ static bool read_line_start()
     return true;
 }
 
+/* Appends the line in line_buffer to the body; false when the pool is out. */
+static bool append_body_line(MacroLine **&tail)
+{
+    MacroLine *line = record_with_text<MacroLine>(line_buffer, strlen(line_buffer));
+    if (line == nullptr)
+        return false;
+    *tail = line;
+    tail = &line->next;
+    return true;
+}
+
+/* One line after the MACRO line: stored raw unless it ends the definition
+   or is an OPT, which acts at once. False when the definition is over. */
+static bool definition_line(MacroLine **&tail)
+{
+    bool labelled = read_line_start();
+    if (abort_flag)
+        return false;
+    switch (token_kind) {
+    case TOK_END_OF_INPUT:
+    case KW_END:
+        fatal("D\xE9" "finition de macro non termin\xE9" "e");
+        return false;
+    case KW_MACRO:
+        fatal("Macro incluse dans une autre");
+        return false;
+    case KW_ENDM:
+        if (labelled)
+            error(0, "Label interdit avec ENDM");
+        next_token();
+        return false;
+    case KW_OPT:
+        next_token();
+        set_listing_option(); /* a refused option is reported; the line is not stored */
+        break;
+    default:
+        if (!append_body_line(tail))
+            return false;
+    }
+    list_line();
+    discard_line();
+    return true;
+}
+
 void define_macro(const char *name)
 {
     if (token_kind != TOK_END_OF_LINE && token_kind != TOK_END_OF_INPUT)
@@ -110,36 +154,7 @@ void define_macro(const char *name)
     macro->kind = SYM_MACRO;
     macro->body = nullptr;
     MacroLine **tail = &macro->body;
-    for (;;) {
-        bool labelled = read_line_start();
-        if (abort_flag)
-            return;
-        if (token_kind == TOK_END_OF_INPUT || token_kind == KW_END) {
-            fatal("D\xE9" "finition de macro non termin\xE9" "e");
-            return;
-        }
-        if (token_kind == KW_MACRO) {
-            fatal("Macro incluse dans une autre");
-            return;
-        }
-        if (token_kind == KW_ENDM) {
-            if (labelled)
-                error(0, "Label interdit avec ENDM");
-            next_token();
-            return;
-        }
-        if (token_kind == KW_OPT) {
-            next_token();
-            set_listing_option();
-        } else {
-            MacroLine *line = record_with_text<MacroLine>(line_buffer, strlen(line_buffer));
-            if (line == nullptr)
-                return;
-            *tail = line;
-            tail = &line->next;
-        }
-        list_line();
-        discard_line();
+    while (definition_line(tail)) {
     }
 }
 

@@ -244,10 +244,14 @@ static LineEnd name_step()
     return statement_step();
 }
 
+/* A line that is not listed (its statement failed) leaves nothing noted
+   for the next one. */
 static LineEnd one_line()
 {
     statement_label = nullptr;
     line_has_label = false;
+    line_flags = 0;
+    line_word_count = 0;
     if (token_kind == TOK_SYMBOL || token_kind == TOK_LOCAL_SYMBOL)
         return name_step();
     return statement_step();

@@ -12,12 +12,7 @@ bool PassRunning = false;
 
 void RunPass(WindowHandle dialog, bool scanOnly) {
   PassRunning = true;
-  try {
-    ExtractionPass(dialog, scanOnly);
-  } catch (...) {
-    PassRunning = false;
-    throw;
-  }
+  ExtractionPass(dialog, scanOnly);
   PassRunning = false;
 }
 
@@ -72,16 +67,8 @@ intptr_t OnCommand(WindowHandle dialog, int id) {
 
 intptr_t PLAT_CALLBACK MainDialogProc(WindowHandle dialog, uint32_t message, uintptr_t wparam,
                                       intptr_t) {
-  // No error may cross the system's dialog manager: one that escapes a
-  // handler is reported here and ends the dialog.
-  try {
-    if (message == DLG_MSG_INIT) return OnInitDialog(dialog);
-    if (message == DLG_MSG_COMMAND) return OnCommand(dialog, int(wparam & 0xFFFF));
-  } catch (const std::exception &) {
-    plat_message_box("Erreur inattendue : l'installation est interrompue", "Erreur", BOX_OK);
-    plat_end_dialog(dialog, DIALOG_FAILED);
-    return true;
-  }
+  if (message == DLG_MSG_INIT) return OnInitDialog(dialog);
+  if (message == DLG_MSG_COMMAND) return OnCommand(dialog, int(wparam & 0xFFFF));
   return false;
 }
 

@@ -47,9 +47,10 @@ std::string NextLine(const std::string &text, size_t &pos) {
   return line;
 }
 
-// Install.log's lines: the title and the shortcut lines. The name and the
-// target of the line being made stay readable for the error message.
-void ReadInstallLog(const std::string &text, uint8_t place, std::string &title, std::string &name,
+// Install.log's lines: the title and the shortcut lines. False when a link
+// object was refused; the name and the target of that line stay readable for
+// the message, and the remaining lines are not read.
+bool ReadInstallLog(const std::string &text, uint8_t place, std::string &title, std::string &name,
                     std::string &target) {
   size_t pos = 0;
   do {  // the first line is read even from an empty file
@@ -59,17 +60,16 @@ void ReadInstallLog(const std::string &text, uint8_t place, std::string &title, 
     if (comma == std::string::npos) continue;
     name = line.substr(0, comma);
     target = line.substr(comma + 1);
-    CreateShortcut(name.c_str(), (Installer.InstallFolder + target).c_str(), "", place);
+    if (!CreateShortcut(name.c_str(), (Installer.InstallFolder + target).c_str(), "", place)) return false;
   } while (pos < text.size());
+  return true;
 }
 
 void MakeLogShortcuts(uint8_t place, std::string &title) {
   std::string name, target;
   FileHandle log = plat_open_existing((Installer.InstallFolder + INSTALL_LOG).c_str());
   if (!log) return;  // a missing Install.log gives no shortcut and no title
-  try {
-    ReadInstallLog(ReadLogText(log), place, title, name, target);
-  } catch (const std::exception &) {
+  if (!ReadInstallLog(ReadLogText(log), place, title, name, target)) {
     std::string text = "Fichier Install.log d\xE9" "fectueux\r" + target + "\r" + name;
     plat_message_box(text.c_str(), "Erreur", BOX_OK);
   }
@@ -81,9 +81,7 @@ void MakeLogShortcuts(uint8_t place, std::string &title) {
 void MakeUninstallerShortcut(uint8_t place, const std::string &title) {
   std::string name = "D\xE9sinstaller " + title;
   std::string arguments = "\"" + Installer.InstallFolder + "\"";
-  try {
-    CreateShortcut(name.c_str(), UNINSTALLER, arguments.c_str(), place);
-  } catch (const std::exception &) {
+  if (!CreateShortcut(name.c_str(), UNINSTALLER, arguments.c_str(), place)) {
     std::string text = "Raccourci impossible\r" + name;
     plat_message_box(text.c_str(), "Erreur", BOX_OK);
   }
@@ -99,7 +97,7 @@ void AppendShortcutFolder() {
 
 }  // namespace
 
-void CreateShortcut(const char *name, const char *target, const char *arguments, uint8_t place) {
+bool CreateShortcut(const char *name, const char *target, const char *arguments, uint8_t place) {
   std::string folder = ShortcutFolderOf(place);
   if (Installer.ShortcutFolder.empty()) {  // the first link of the run
     if (!plat_create_folder(folder.c_str())) {
@@ -112,8 +110,7 @@ void CreateShortcut(const char *name, const char *target, const char *arguments,
   std::string workingFolder = ParentDirectory(target);
   ShellLink link{target, arguments, workingFolder.c_str(), nullptr};
   std::string linkPath = folder + "\\" + name + ".lnk";
-  // A link that cannot be saved is not reported; a refused object is raised.
-  if (plat_save_shell_link(link, linkPath.c_str()) == LINK_NO_OBJECT) throw LinkObjectError();
+  return plat_save_shell_link(link, linkPath.c_str()) != LINK_NO_OBJECT;
 }
 
 void ProcessInstallLog(uint8_t place) {

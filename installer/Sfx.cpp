@@ -7,7 +7,6 @@ namespace {
 
 constexpr uint32_t OWN_PATH_SIZE = 260;
 
-// The closing step of the run; it also runs when an error escapes.
 void CloseRun() {
   if (!plat_close_file(Installer.ArchiveHandle)) plat_message_box("Fermeture fichier", "Erreur", BOX_OK);
   Installer.ArchiveHandle = nullptr;
@@ -26,15 +25,10 @@ int RunInstaller() {
   Installer.ArchiveHandle = plat_open_existing(ownPath);
   BuildCrcTable();
   Installer.ArchiveOffset = ARCHIVE_OFFSET;
-  intptr_t result;
-  try {
-    result = plat_run_dialog("MainDialog", MainDialogProc);
-  } catch (...) {  // natively, the end of the program (NativeExit) comes this way
-    CloseRun();
-    throw;
-  }
+  // A dialog that cannot be made ends the run as a closed one does.
+  plat_run_dialog("MainDialog", MainDialogProc);
   CloseRun();
-  return result == DIALOG_FAILED ? 1 : 0;
+  return 0;
 }
 
 #ifdef _WIN32

@@ -26,16 +26,7 @@ inline std::string KitPayload() {
   return (fs::path(__FILE__).parent_path() / "fixtures" / "kit").string();
 }
 
-inline std::string MksetupPath() {
-#ifdef MKSETUP_PATH
-  return MKSETUP_PATH;
-#else
-  // The tool is built in the same tree: tools/mksetup beside tests/.
-  return (fs::read_symlink("/proc/self/exe").parent_path().parent_path().parent_path() / "tools" /
-          "mksetup" / "mksetup")
-      .string();
-#endif
-}
+inline std::string MksetupPath() { return MKSETUP_PATH; }  // set by the build
 
 inline std::string ReadHostFile(const std::string &path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,8 +1,7 @@
 // The installer program run whole over the native platform layer, with the
 // kit-shaped payload made into a setup by mksetup: a complete install, an
 // incomplete pass followed by a complete one, the guard against a pass inside
-// a pass, the refusal of an installed application, a missing own file, and an
-// error escaping from the dialog.
+// a pass, the refusal of an installed application and a missing own file.
 #include "program_harness.h"
 
 using namespace harness;
@@ -198,26 +197,6 @@ TEST(InstallerProgram, MissingOwnFileIsReportedBeforeAndAfterTheDialog) {
   EXPECT_EQ(RunInstaller(), 0);
   EXPECT_EQ(MessageBoxes(), (std::vector<std::string>{"Erreur: Archive introuvable", "Erreur: Fermeture fichier"}));
   EXPECT_EQ(EventsOf(EV_TITLE).size(), 0u);
-}
-
-// An error that escapes a handler is reported, ends the dialog and the run
-// with exit code 1; the next run is not hindered by it.
-TEST(InstallerProgram, ErrorEscapingTheDialogEndsTheRunWithOne) {
-  Drive drive;
-  drive.MakeKitSetup();
-  native_set_listener([](const NativeEvent &event) {
-    if (event.kind == EV_TITLE) throw std::runtime_error("out of something");
-  });
-  EXPECT_EQ(RunInstaller(), 1);
-  EXPECT_EQ(MessageBoxes(), std::vector<std::string>{"Erreur: Erreur inattendue : l'installation est interrompue"});
-  EXPECT_EQ(Installer.ArchiveHandle, nullptr);
-
-  native_set_listener(nullptr);
-  native_clear_events();
-  ResetInstallerState();
-  native_post_command(nullptr, ID_INSTALL_BUTTON);
-  EXPECT_EQ(RunInstaller(), 0);
-  ExpectCompletedInstall(drive, "c:\\Quintar11as\\", "c:\\Bureau\\Quintar11as");
 }
 
 }  // namespace

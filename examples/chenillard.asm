@@ -5,6 +5,13 @@
 
         CONFIG OSC=XT, WDT=off, PWRT=on, CP=off
 
+RAPIDE  EQU 0           ; 1 : une LED toutes les 100 ms au lieu de 200
+
+; ---- Macro : acces aux registres de la banque 1 (TRISB)
+banque1 MACRO
+        bsf STATUS, RP0
+        ENDM
+
 ; ---- Variables, dans la RAM a partir de 0x0C
         ORG 0x0C, zreg
 compte_ms  RES 1        ; millisecondes restant a attendre
@@ -12,7 +19,8 @@ compte_us  RES 1        ; tours de la boucle interne
 
 ; ---- Programme
         ORG 0, zprog
-debut:  bsf STATUS, RP0         ; banque 1
+debut:
+        banque1                 ; pour TRISB
         clrf TRISB & 0x7F       ; port B entier en sortie
         bcf STATUS, RP0         ; banque 0
         movlw 1
@@ -38,6 +46,10 @@ tour:   nop
         goto une_ms
         return
 
+        IF RAPIDE
+DUREE   EQU 100
+        ELSE
 DUREE   EQU 200
+        ENDIF
 
         END

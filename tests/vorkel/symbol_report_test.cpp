@@ -53,6 +53,16 @@ TEST(SymbolReport, AllKindsInByteOrder)
     EXPECT_EQ(run.macros, " m1 m2 ");
 }
 
+/* A run stopped by a fatal error still reports what its table holds. */
+TEST(SymbolReport, WrittenAfterAFatalError)
+{
+    ::Run run = assemble("last\tEQU 0x3FF\n\tORG last\n\tnop\nafter\tnop\n");
+    EXPECT_NE(run.messages.find("Adresse hors m\xE9moire"), std::string::npos) << run.messages;
+    EXPECT_EQ(run.symbols, HEADER +
+                               "after           400        0/4\n"
+                               "last            3ff        0/1\n");
+}
+
 /* A symbol defined in an included file carries that file's number and its
    own line there. */
 TEST(SymbolReport, IncludedDefinitionsCarryTheirFile)

@@ -201,6 +201,21 @@ TEST(Macro, ExpandedLineIsCutAt255Characters)
               "0 004 0004             ;" + a + a + std::string(53, 'b') + "\n");
 }
 
+/* Each expansion doubles its argument: from the eighth on every line is cut,
+   and the twentieth error ends the run. */
+TEST(Macro, TooLongLinesReachTheErrorLimit)
+{
+    auto run = assemble("loop MACRO\n"
+                        " loop %1%1\n"
+                        " ENDM\n"
+                        " loop ab\n");
+    std::string expected;
+    for (int i = 0; i < 20; i++)
+        expected += "Erreur:  loop 4 [test.asm] Ligne trop longue\n";
+    EXPECT_EQ(run.messages, expected + " loop 4 [test.asm] Erreur irr\xE9" "cup\xE9rable: Trop d'erreurs\n"
+                                       " 20 erreurs\n");
+}
+
 struct MessageCase {
     const char *name;
     const char *source;

@@ -310,7 +310,7 @@ bool next_expanded_line()
     entry->next_line = body->next;
     if (line.too_long)
         error(0, "Ligne trop longue");
-    return true;
+    return !abort_flag; /* an error that reached the limit ends the input here */
 }
 
 void close_expansion()

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# binaries.sh - the 32-bit Windows deliverables as files: i386 PE images that
+# need no DLL beyond the system's (static runtime), vorkel.dll exporting
+# exactly its four undecorated names, the programs in the GUI subsystem,
+# installer.exe within the 75264 bytes before its archive, and Brenlo's icon
+# group under the name FindResource looks up.
+# usage: binaries.sh WIN32_BUILD_DIR OBJDUMP WINDRES
+set -euo pipefail
+build=$1 objdump=$2 windres=$3
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# The DLLs a Windows system always has; anything else would have to ship.
+system_dlls='^(kernel32|msvcrt|user32|advapi32|ole32|shell32|comctl32|gdi32|uuid)\.dll$'
+
+check_image() {
+    local file=$1 subsystem=${2:-}
+    [ -f "$file" ] || fail "$file is missing"
+    "$objdump" -f "$file" | grep -q 'file format pei-i386' || fail "$file is not a 32-bit image"
+    if [ -n "$subsystem" ]; then
+        "$objdump" -p "$file" | grep -q "^Subsystem.*($subsystem)" || fail "$file is not in the $subsystem subsystem"
+    fi
+    local dll
+    for dll in $("$objdump" -p "$file" | sed -n 's/^\tDLL Name: //p'); do
+        echo "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$system_dlls" || fail "$file needs $dll"
+    done
+    echo "ok: $(basename "$file"), $(stat -c %s "$file") bytes"
+}
+
+check_image "$build/vorkel/vorkel.dll"
+exports=$("$objdump" -p "$build/vorkel/vorkel.dll" |
+    sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -n 's/^\t\[ *[0-9]*\] //p' | tr '\n' ' ')
+[ "$exports" = "asmbl desas done init_vorkel " ] || fail "vorkel.dll exports '$exports'"
+
+check_image "$build/launcher/Brenlo.exe" "Windows GUI"
+"$windres" -i "$build/launcher/Brenlo.exe" -O rc | grep -aq '^L"IC\\324NE1" 14 ' ||
+    fail "Brenlo.exe has no icon group IC\\324NE1"
+
+check_image "$build/installer/installer.exe" "Windows GUI"
+[ "$(stat -c %s "$build/installer/installer.exe")" -le 75264 ] || fail "installer.exe is longer than 75264 bytes"

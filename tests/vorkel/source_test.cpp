@@ -163,6 +163,27 @@ TEST_F(Includes, DeepNestingKeepsEveryLineNumberAndStopsASelfInclude)
     EXPECT_NE(self.listing.find("0 002 0002            ; after\n"), std::string::npos);
 }
 
+TEST_F(Includes, FilesPastNumber255AreRefused)
+{
+    /* The 256th file would get number 0, the main source's. */
+    write("a.inc", " nop\n");
+    std::string source = " ORG 0\n";
+    for (int i = 0; i < 257; i++)
+        source += " INCLUDE \"a.inc\"\n";
+    auto run = assemble(source + " ERREUR end\n");
+    const std::string refused = "Trop de fichiers inclus (255 au maximum) 'a.inc'\n";
+    EXPECT_EQ(run.messages, "Erreur: 257 [test.asm] " + refused + "Erreur: 258 [test.asm] " + refused +
+                                "Erreur: 259 [test.asm] end\n\n 3 erreurs\n");
+    std::string files = "test.asm\n";
+    for (int i = 1; i <= 255; i++)
+        files += "  a.inc\n";
+    EXPECT_EQ(run.files, files);
+    const uint8_t *numbers = run.result->file_table;
+    EXPECT_EQ(numbers[0], 1);
+    EXPECT_EQ(numbers[254], 255);
+    EXPECT_EQ(run.program[255], 0x3FFF);
+}
+
 TEST_F(Includes, FatalErrorInsideAnIncludedFileLeavesNothingOpenForTheNextRun)
 {
     write("stop.inc", " ORG 0\n ORG 1, zreg\n RES 1\n ORG 80, zreg\n RES 1\n");

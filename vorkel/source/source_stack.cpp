@@ -25,7 +25,7 @@ enum { INCLUDE_DIR_ROOM = 151 }; /* a name buffer's room for include_dir */
 static int32_t saved_lines[MAX_FILE_NESTING + 1]; /* file_line of each includer */
 static FILE *open_files[MAX_FILE_NESTING + 1];  /* by nesting level; [0] unused */
 static uint32_t files_opened;      /* files opened in the run, the main source included */
-static uint8_t next_top_level;     /* number of the next file included from the main source */
+static uint32_t next_top_level;    /* number of the next file included from the main source */
 static const char *main_position;  /* next character of the main text */
 
 static void close_open_files()
@@ -70,10 +70,16 @@ static FILE *open_include(char *name_buffer, const char *name)
     return file;
 }
 
+/* The number an include opened now would get. */
+static uint32_t next_file_number()
+{
+    return file_number == 0 ? next_top_level : file_number + 1u;
+}
+
 static void number_new_file()
 {
     if (file_number == 0) {
-        file_number = next_top_level;
+        file_number = (uint8_t)next_top_level;
     } else {
         file_number++;
         files_opened++;
@@ -85,7 +91,7 @@ static void number_includer()
     if (file_number == next_top_level) {
         file_number = 0;
         files_opened++;
-        next_top_level = (uint8_t)files_opened;
+        next_top_level = files_opened;
     } else {
         file_number--;
     }
@@ -113,6 +119,13 @@ void open_source(const char *name)
         entry->file = open_include(name_buffer, name);
         if (!entry->file) {
             error(0, "Impossible d'ouvrir fichier inclus '%s'", name_buffer);
+            discard_line();
+            return;
+        }
+        /* A file number is one byte: a 256th file would pass for the main source. */
+        if (next_file_number() > 255) {
+            fclose(entry->file);
+            error(0, "Trop de fichiers inclus (255 au maximum) '%s'", name_buffer);
             discard_line();
             return;
         }

@@ -15,6 +15,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -41,9 +42,21 @@ std::string Folded(const std::string& s) {
   return out;
 }
 
-bool SameName(const std::string& a, const std::string& b) { return Folded(a) == Folded(b); }
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldCase((unsigned char)a[i]) != FoldCase((unsigned char)b[i])) return false;
+  return true;
+}
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A folder's names by their folded spelling, valid while the folder's
+// modification time is the one recorded.
+struct FolderNames {
+  timespec modified{};
+  std::unordered_map<std::string, std::string> byFolded;
+};
 
 struct NativeWorld {
   std::string root;  // host folder standing for c:\ (no final '/')
@@ -55,10 +68,46 @@ struct NativeWorld {
   std::function<void(const NativeEvent&)> listener;
   std::deque<std::pair<WindowHandle, int>> queue;  // posted commands
   WindowHandle current_dialog = nullptr;
+  std::unordered_map<std::string, FolderNames> folders;  // host folder -> its names
 };
 NativeWorld& World() {
   static NativeWorld world;
   return world;
+}
+
+timespec Modified(const std::string& dir) {
+  struct stat st;
+  if (stat(dir.c_str(), &st) != 0) return {};
+  return st.st_mtim;
+}
+
+bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+std::vector<std::string> HostEntries(const std::string& dir);
+
+// The actual spelling of `name` in host folder `dir`, found without regard to
+// case; empty when there is none. Listings are cached per folder and kept up
+// to date by NoteCreated, so creating many files in one folder stays cheap.
+std::string ActualName(const std::string& dir, const std::string& name) {
+  FolderNames& names = World().folders[dir];
+  timespec modified = Modified(dir);
+  if (!SameTime(names.modified, modified) || names.byFolded.empty()) {
+    names.byFolded.clear();
+    for (const std::string& entry : HostEntries(dir)) names.byFolded.emplace(Folded(entry), entry);
+    names.modified = modified;
+  }
+  auto it = names.byFolded.find(Folded(name));
+  return it == names.byFolded.end() ? std::string() : it->second;
+}
+
+// Records a name this layer has just created in host path `host`.
+void NoteCreated(const std::string& host, const timespec& folderBefore) {
+  size_t cut = host.rfind('/');
+  std::string dir = host.substr(0, cut);
+  auto it = World().folders.find(dir);
+  if (it == World().folders.end() || !SameTime(it->second.modified, folderBefore)) return;
+  it->second.byFolded.emplace(Folded(host.substr(cut + 1)), host.substr(cut + 1));
+  it->second.modified = Modified(dir);
 }
 
 std::vector<std::string> HostEntries(const std::string& dir) {
@@ -213,7 +262,11 @@ FileHandle plat_open_existing(const char* path) {
 
 FileHandle plat_create_file(const char* path) {
   if (EndsInSeparator(path)) return nullptr;  // names a folder
-  return OpenHost(native_host_path(path), O_WRONLY | O_CREAT | O_TRUNC);
+  std::string host = native_host_path(path);
+  timespec folderBefore = Modified(host.substr(0, host.rfind('/')));
+  FileHandle file = OpenHost(host, O_WRONLY | O_CREAT | O_TRUNC);
+  if (file) NoteCreated(host, folderBefore);
+  return file;
 }
 
 FileHandle plat_open_append(const char* path) {
@@ -256,14 +309,19 @@ bool plat_find_first(const char* pattern, char* name, uint32_t size) {
   std::string folder = cut == std::string::npos ? "" : whole.substr(0, cut + 1);
   std::string last = cut == std::string::npos ? whole : whole.substr(cut + 1);
   if (last.empty()) return false;
+  if (last.find_first_of("*?") == std::string::npos) {  // one name: no listing
+    std::string found = native_host_path(whole.c_str());
+    if (found.empty() || !HostExists(found)) return false;
+    if (name && size > 0) CopyOut(found.substr(found.rfind('/') + 1).substr(0, size - 1), name, size);
+    return true;
+  }
   std::vector<std::string> parts;
   if (!Components(folder.c_str(), parts)) return false;
   std::string host = native_host_path(folder.empty() ? "." : folder.c_str());
   if (!HostIsDirectory(host)) return false;
-
+  bool all = last == "*" || last == "*.*";
   std::vector<std::string> names = HostEntries(host);
   if (!parts.empty()) names.insert(names.begin(), {".", ".."});  // roots have none
-  bool all = last == "*" || last == "*.*";
   for (const std::string& entry : names) {
     if (all || WildcardMatch(last.c_str(), entry.c_str())) {
       if (name && size > 0) {
@@ -279,7 +337,11 @@ bool plat_find_first(const char* pattern, char* name, uint32_t size) {
 
 bool plat_create_folder(const char* path) {
   std::string host = native_host_path(path);
-  return !host.empty() && mkdir(host.c_str(), 0755) == 0;
+  if (host.empty()) return false;
+  timespec folderBefore = Modified(host.substr(0, host.rfind('/')));
+  if (mkdir(host.c_str(), 0755) != 0) return false;
+  NoteCreated(host, folderBefore);
+  return true;
 }
 
 uint32_t plat_windows_folder(char* buffer, uint32_t size) {
@@ -509,19 +571,25 @@ void native_set_root(const std::string& host_dir) {
 std::string native_host_path(const char* windows_path) {
   std::vector<std::string> parts;
   if (!Components(windows_path, parts)) return "";
+  // The usual cases first: the path, or its folder, exists as spelled.
+  std::string exact = World().root, folder;
+  for (const std::string& part : parts) {
+    folder = exact;
+    exact += "/" + part;
+  }
+  if (parts.empty() || HostExists(exact)) return exact;
+  if (HostIsDirectory(folder)) {
+    std::string found = ActualName(folder, parts.back());
+    return folder + "/" + (found.empty() ? parts.back() : found);
+  }
   std::string host = World().root;
   bool resolving = true;  // components below a missing one are taken as given
   for (const std::string& part : parts) {
     std::string actual = part;
-    if (resolving) {
-      resolving = false;
-      for (const std::string& entry : HostEntries(host)) {
-        if (SameName(entry, part)) {
-          actual = entry;
-          resolving = true;
-          break;
-        }
-      }
+    if (resolving && !HostExists(host + "/" + part)) {
+      std::string found = ActualName(host, part);
+      resolving = !found.empty();
+      if (resolving) actual = found;
     }
     host += "/" + actual;
   }

@@ -9,7 +9,6 @@ using namespace harness;
 namespace {
 
 constexpr char SUCCESS[] = "Installation termin\xE9" "e avec succ\xE8" "s";
-constexpr char DEFECTIVE[] = "Les fichiers restants sont d\xE9" "fectueux";
 
 // Every payload file: where the installer writes it, and its fixture.
 const struct {

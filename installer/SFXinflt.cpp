@@ -103,9 +103,13 @@ int ReadArchiveByte() {
   return D.input[D.inputPos++];
 }
 
-uint64_t Load64(const uint8_t* p) {
-  uint64_t v = 0;
-  for (int k = 7; k >= 0; --k) v = v << 8 | p[k];
+// Eight bytes as a little-endian number.
+inline uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  memcpy(&v, p, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  v = __builtin_bswap64(v);
+#endif
   return v;
 }
 
@@ -360,16 +364,131 @@ namespace {
 
 // --- Blocks --------------------------------------------------------------------
 
+// Copies a match whose source lies wholly before its destination in the
+// window (dist <= pos) and which ends before the window's end. Bytes go in
+// ascending order; a copy never writes past its own end, since the bytes
+// there are history that later distances may still reach.
+inline void CopyWithinWindow(uint8_t* d, uint32_t length, uint32_t dist) {
+  const uint8_t* s = d - dist;
+  if (dist >= 8) {  // every 8-byte piece reads bytes already written
+    if (length >= 8) {
+      for (uint32_t i = 0; i + 8 <= length; i += 8) memcpy(d + i, s + i, 8);
+      memcpy(d + length - 8, s + length - 8, 8);  // rewrites equal bytes
+    } else if (length >= 4) {
+      memcpy(d, s, 4);
+      memcpy(d + length - 4, s + length - 4, 4);
+    } else {
+      d[0] = s[0], d[1] = s[1], d[2] = s[2];
+    }
+  } else if (dist == 1) {
+    memset(d, s[0], length);
+  } else {
+    for (uint32_t i = 0; i < length; ++i) d[i] = s[i];
+  }
+}
+
+// Room the fast loop keeps before the window's end: two literals or the
+// longest match.
+constexpr uint32_t FAST_ROOM = 258 + 2;
+
+// The fast loop of DecodeSymbols: while the input buffer holds eight bytes
+// (so no pad bit can be met) and the window has FAST_ROOM left, it refills
+// eight bytes at once and decodes without checking the window's end.
+// Answers -1 when the careful loop must go on, 0 at the end of the block,
+// 1 on an invalid code.
+int DecodeFast(const DecodeSlot* literals, const DecodeSlot* distances, uint32_t literalMask,
+               uint32_t distanceMask, BitState& state, uint32_t& windowPos) {
+  uint8_t* const window = D.window;
+  const uint8_t* const input = D.input;
+  const uint32_t inputEnd = D.inputHeld;
+  uint32_t inputPos = D.inputPos;
+  uint64_t bits = state.bits;
+  uint32_t count = state.count;
+  uint32_t pos = windowPos;
+  int result = -1;
+  while (inputEnd - inputPos >= 8 && pos < WINDOW_SIZE - FAST_ROOM) {
+    if (count < 48) {  // 48 bits: length code, extra, distance code, extra
+      bits |= Load64(input + inputPos) << count;
+      uint32_t bytes = (63 - count) >> 3;
+      inputPos += bytes;
+      count += bytes * 8;
+    }
+    const DecodeSlot* slot = &literals[bits & literalMask];
+    if (slot->operation == OP_LITERAL) {  // the common case, twice
+      bits >>= slot->bits;
+      count -= slot->bits;
+      window[pos++] = uint8_t(slot->value);
+      slot = &literals[bits & literalMask];
+      if (slot->operation == OP_LITERAL) {
+        bits >>= slot->bits;
+        count -= slot->bits;
+        window[pos++] = uint8_t(slot->value);
+      }
+      continue;
+    }
+    while (slot->operation > OP_LITERAL) {
+      if (slot->operation == OP_INVALID) return 1;
+      bits >>= slot->bits;
+      count -= slot->bits;
+      slot = &slot->subTable[bits & kMasks[slot->operation - OP_LITERAL]];
+    }
+    bits >>= slot->bits;
+    count -= slot->bits;
+    if (slot->operation == OP_LITERAL) {
+      window[pos++] = uint8_t(slot->value);
+      continue;
+    }
+    if (slot->operation == OP_END_OF_BLOCK) {
+      result = 0;
+      break;
+    }
+    if (!distances) return 1;  // a length in a block without distances
+    uint32_t length = slot->value + (uint32_t(bits) & kMasks[slot->operation]);
+    bits >>= slot->operation;
+    count -= slot->operation;
+    slot = &distances[bits & distanceMask];
+    while (slot->operation > OP_LITERAL) {
+      if (slot->operation == OP_INVALID) return 1;
+      bits >>= slot->bits;
+      count -= slot->bits;
+      slot = &slot->subTable[bits & kMasks[slot->operation - OP_LITERAL]];
+    }
+    bits >>= slot->bits;
+    count -= slot->bits;
+    uint32_t dist = slot->value + (uint32_t(bits) & kMasks[slot->operation]);
+    bits >>= slot->operation;
+    count -= slot->operation;
+    if (dist <= pos) {
+      CopyWithinWindow(window + pos, length, dist);
+      pos += length;
+    } else {
+      CopyMatch(length, dist, pos);  // the source wraps; no flush can happen here
+    }
+  }
+  Installer.CompressedLeft -= int32_t(inputPos - D.inputPos);
+  D.inputPos = inputPos;
+  state.bits = bits;
+  state.count = count;
+  windowPos = pos;
+  return result;
+}
+
 // Decodes one block's codes into the window until the end-of-block code.
 // Answers 0 at the end of the block, 1 on an invalid code, and 2 when the
-// data ran out.
+// data ran out. The careful loop below takes one symbol at a time near the
+// window's end and the input's end, checking both.
 int DecodeSymbols(const DecodeSlot* literals, const DecodeSlot* distances, int literalWidth,
                   int distanceWidth) {
   BitState s = D.stored;
   uint32_t pos = s.windowPos;
   for (;;) {
-    // 56 bits cover a length code with its extra bits and a distance code
-    // with its extra bits (at most 15 + 5 + 15 + 13).
+    int fast = DecodeFast(literals, distances, kMasks[literalWidth], kMasks[distanceWidth], s, pos);
+    if (fast == 1) return 1;
+    if (fast == 0) {
+      s.windowPos = pos;
+      StoreBack(s);
+      return 0;
+    }
     FillBits(48, s);
     const DecodeSlot* slot = Lookup(literals, uint32_t(literalWidth), s);
     if (!slot) return 1;

@@ -27,6 +27,7 @@ struct PassContext {
   bool scanOnly = false;
   bool accepted = false;              // an install pass met a pending entry
   std::vector<std::string> refused;   // names that would land outside the folder
+  std::vector<std::string> deferred;  // entries whose sizes follow their data
 };
 
 void ErrorBox(const char* text) { plat_message_box(text, "Erreur", BOX_OK); }
@@ -66,12 +67,18 @@ bool NameEscapesFolder(const std::string& name) {
   return false;
 }
 
-void ReportRefusedNames(const PassContext& pass) {
-  if (pass.refused.empty()) return;
-  std::string text = "Fichiers refus\xE9s, leur nom sort du dossier cible :";
-  for (const std::string& name : pass.refused) text += "\r" + name;
+// One box for the names a pass could not take: those that would leave the
+// target folder, and (in the scan) those whose sizes follow their data.
+void ReportNames(const char* heading, const std::vector<std::string>& names) {
+  if (names.empty()) return;
+  std::string text = heading;
+  for (const std::string& name : names) text += "\r" + name;
   ErrorBox(text.c_str());
 }
+
+// An entry whose CRC and sizes follow its data (general purpose bit 3)
+// cannot be placed from its local header alone, nor can the next header.
+bool SizesFollowData() { return ReadLe16(Installer.LocalHeader + LOC_FLAGS) & 8; }
 
 // --- The scan pass ---------------------------------------------------------
 
@@ -100,20 +107,25 @@ void TakeMarkerEntry(WindowHandle dialog, const std::string& name) {
 EntryStep ScanEntry(PassContext& pass, const std::string& name) {
   if (IsMarkerEntry(name)) TakeMarkerEntry(pass.dialog, name);
   else plat_list_add(pass.dialog, ID_ENTRY_LIST, name.c_str());
-  return EntryStep::NEXT;
+  if (!SizesFollowData()) return EntryStep::NEXT;
+  pass.deferred.push_back(name);
+  return EntryStep::LEAVE_LOOP;
 }
 
 // --- The install pass ------------------------------------------------------
 
 // The uninstaller goes to the Windows folder, every other entry to the
-// target folder; empty folders give the root of the current drive.
-std::string BaseFolder(const std::string& name) {
-  if (name == UNINSTALLER_NAME) {
-    if (plat_windows_folder(Installer.WindowsFolder, FOLDER_BUFFER_SIZE - 1) == 0)
-      Installer.WindowsFolder[0] = 0;
-    return WithTrailingBackslash(Installer.WindowsFolder);
+// target folder (an empty one gives the root of the current drive). False
+// when the system gives no Windows folder that fits its buffer.
+bool BaseFolder(const std::string& name, std::string& base) {
+  if (name != UNINSTALLER_NAME) {
+    base = WithTrailingBackslash(Installer.TargetFolder);
+    return true;
   }
-  return WithTrailingBackslash(Installer.TargetFolder);
+  Installer.WindowsFolder[0] = 0;
+  if (plat_windows_folder(Installer.WindowsFolder, FOLDER_BUFFER_SIZE - 1) == 0) return false;
+  base = WithTrailingBackslash(Installer.WindowsFolder);
+  return true;
 }
 
 // Writes the entry's data into OutputHandle and answers whether its CRC
@@ -142,12 +154,18 @@ EntryStep InstallEntry(PassContext& pass, const std::string& name, int32_t dataP
     return EntryStep::LEAVE_LOOP;
   }
   pass.accepted = true;
+  if (SizesFollowData()) return EntryStep::LEAVE_LOOP;  // stays pending; the scan named it
   if (NameEscapesFolder(name)) {
     pass.refused.push_back(name);
     return EntryStep::NEXT;
   }
 
-  std::string fullPath = BaseFolder(name) + name;
+  std::string fullPath;
+  if (!BaseFolder(name, fullPath)) {  // never the drive's root instead: it stays pending
+    ErrorBox("Dossier Windows introuvable");
+    return EntryStep::NEXT;
+  }
+  fullPath += name;
   if (!PathExists(&fullPath[0])) {
     std::string folder = ParentDirectory(fullPath.c_str());
     ForceDirectories(folder.c_str());
@@ -238,13 +256,21 @@ void ExtractionPass(WindowHandle dialog, bool scanOnly) {
     ErrorBox("Archive introuvable");
     return;
   }
+  // The folder with its final '\' must fit its buffer; a longer one is
+  // refused rather than cut to another folder.
+  if (!scanOnly && strlen(Installer.TargetFolder) > FOLDER_BUFFER_SIZE - 2 &&
+      Installer.TargetFolder[FOLDER_BUFFER_SIZE - 2] != '\\') {
+    ErrorBox("Nom de dossier trop long (254 caract\xE8res au maximum)");
+    return;
+  }
   Installer.ListIndex = -1;
   PassContext pass;
   pass.dialog = dialog;
   pass.scanOnly = scanOnly;
   if (scanOnly) plat_list_clear(dialog, ID_ENTRY_LIST);
   EntryStep end = WalkArchive(pass);
-  ReportRefusedNames(pass);
+  ReportNames("Fichiers refus\xE9s, leur nom sort du dossier cible :", pass.refused);
+  ReportNames("Tailles plac\xE9" "es apr\xE8s les donn\xE9" "es, non prises en charge :", pass.deferred);
   if (end != EntryStep::END_PASS) ClosingStep(pass);
 }
 

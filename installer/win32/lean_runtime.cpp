@@ -10,8 +10,12 @@
 
 extern "C" {
 // Named by the frames of functions that hold catch clauses or cleanups; only
-// reached by a throw.
+// reached by a throw. 64-bit Windows unwinds through SEH, with its own name.
+#ifdef __SEH__
+int __gxx_personality_seh0() { std::abort(); }
+#else
 int __gxx_personality_v0() { std::abort(); }
+#endif
 void _Unwind_Resume() { std::abort(); }
 void *__cxa_allocate_exception(std::size_t) { std::abort(); }
 void __cxa_free_exception(void *) {}

@@ -100,6 +100,44 @@ TEST(Lexer, CommentsAndSlash)
     }
 }
 
+TEST(Lexer, NamesDotsDollarsLocalsAndOperators)
+{
+    auto run = assemble(" ORG 7\n"
+                        "a.b EQU 1\n"
+                        ".x EQU 2\n"
+                        ".5 EQU 3\n"
+                        "here EQU .\n"
+                        "there EQU $\n"
+                        "dollar EQU $G\n"
+                        "_u EQU a.b + .x\n"
+                        "v EQU 1 == 1\n"
+                        "w EQU 2 <> 3\n"
+                        "z EQU 1 << 4 >> 1\n"
+                        " ORG 0\n"
+                        "=l nop\n"
+                        " LOCAL\n"
+                        "=l: goto =l\n"
+                        " ENDLOCAL\n");
+    EXPECT_EQ(run.listing.substr(run.listing.find("0 001")),
+              "0 001 0001  0007       ORG 7\n"
+              "0 002 0002  0001      a.b EQU 1\n"
+              "0 003 0003  0002      .x EQU 2\n"
+              "0 004 0004  0003      .5 EQU 3\n"
+              "0 005 0005  0007      here EQU .\n"
+              "0 006 0006  0007      there EQU $\n"
+              "0 007 0007  0007      dollar EQU $G\n"
+              "0 008 0008  0003      _u EQU a.b + .x\n"
+              "0 009 0009  FFFFFFFF      v EQU 1 == 1\n"
+              "0 010 0010  FFFFFFFF      w EQU 2 <> 3\n"
+              "0 011 0011  0008      z EQU 1 << 4 >> 1\n"
+              "0 012 0012  0000       ORG 0\n"
+              "0 014 0013             LOCAL\n"
+              "0 015 0014  0000 2800 =l: goto =l\n"
+              "0 016 0015             ENDLOCAL\n"
+              "............... Fin de test.asm ..............\n\n");
+    EXPECT_EQ(run.messages, "Erreur: 13 [test.asm] Symbole local ext\xE9rieur au bloc\n 1 erreur\n");
+}
+
 TEST(Lexer, LinesWithNothingToAssemble)
 {
     auto run = assemble("; only a comment\n// another\n\n   \t\n");

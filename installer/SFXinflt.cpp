@@ -669,19 +669,18 @@ BlockEnd DecodeBlock(bool& final) {
 
 void InflateEntry() {
   D = Decoder();
-  std::unique_ptr<uint8_t[]> input(new uint8_t[INPUT_SIZE]);
-  std::unique_ptr<uint8_t[]> window(new uint8_t[WINDOW_SIZE]());  // distances before the
-  D.input = input.get();                                          // first byte copy zeros
+  // Without its buffers the entry writes nothing, and so fails its CRC
+  // unless it is empty: the pass keeps it pending, as for any failure.
+  std::unique_ptr<uint8_t[]> input(new (std::nothrow) uint8_t[INPUT_SIZE]);
+  std::unique_ptr<uint8_t[]> window(new (std::nothrow) uint8_t[WINDOW_SIZE]());  // distances before the
+  if (!input || !window) return;                                                 // first byte copy zeros
+  D.input = input.get();
   D.window = window.get();
-  try {
-    bool final = false;
-    BlockEnd end;
-    do end = DecodeBlock(final);
-    while (end != BlockEnd::ENTRY_ENDS && !(final && end == BlockEnd::DONE));
-    if (end != BlockEnd::ENTRY_ENDS && D.stored.windowPos > 0) FlushWindow(D.stored.windowPos);
-  } catch (const std::bad_alloc&) {
-    // Ends the entry: the bytes still in the window are not written.
-  }
+  bool final = false;
+  BlockEnd end;
+  do end = DecodeBlock(final);
+  while (end != BlockEnd::ENTRY_ENDS && !(final && end == BlockEnd::DONE));
+  if (end != BlockEnd::ENTRY_ENDS && D.stored.windowPos > 0) FlushWindow(D.stored.windowPos);
   ReleaseDecodeTables(D.fixedChain);
   D = Decoder();
 }

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 // Decodes the entry at the archive position (CompressedLeft bytes). Damaged
-// data shows only as a CRC mismatch; a lack of memory for its two buffers
-// reaches the caller as std::bad_alloc.
+// data, and a lack of memory for its buffers or tables, show only as a CRC
+// mismatch: nothing is raised.
 void InflateEntry();
 
 // One element of a decode table (see SFXinflt.cpp for the operations).

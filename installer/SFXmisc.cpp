@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "SFXgbls.h"
@@ -288,17 +290,19 @@ void SeekArchive(int32_t offset) {
 }
 
 void CopyStoredEntry() {
-  std::vector<uint8_t> buffer(size_t(std::min(std::max(Installer.CompressedLeft, 0), CHUNK_SIZE)) + 2);
+  size_t size = size_t(std::min(std::max(Installer.CompressedLeft, 0), CHUNK_SIZE)) + 2;
+  std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size]);
+  if (!buffer) return;  // nothing written: the entry fails its CRC and stays pending
   while (Installer.CompressedLeft > 0) {
     uint32_t want = uint32_t(std::min(Installer.CompressedLeft, CHUNK_SIZE));
-    uint32_t got = plat_read_file(Installer.ArchiveHandle, buffer.data(), want);
+    uint32_t got = plat_read_file(Installer.ArchiveHandle, buffer.get(), want);
     if (got == 0) {  // a truncated archive: the entry fails its CRC
       Installer.CompressedLeft = 0;
       break;
     }
     Installer.CompressedLeft -= int32_t(got);
-    plat_write_file(Installer.OutputHandle, buffer.data(), got);
-    UpdateCrc(buffer.data(), int32_t(got), Installer.RunningCrc);
+    plat_write_file(Installer.OutputHandle, buffer.get(), got);
+    UpdateCrc(buffer.get(), int32_t(got), Installer.RunningCrc);
   }
 }
 

@@ -73,7 +73,11 @@ TEST(Conditional, OnlyTheChosenBranchesAreAssembled)
 TEST(Conditional, NothingInASkippedBranchTakesEffect)
 {
     auto run = assemble(" ORG 0\n"
+                       "k MACRO\n"
+                       " retlw 9\n"
+                       " ENDM\n"
                        " IF 0\n"
+                       " k\n"
                        "lab: retlw 1\n"
                        "\x80 invalid\n"
                        "12AB\n"
@@ -93,23 +97,27 @@ TEST(Conditional, NothingInASkippedBranchTakesEffect)
     EXPECT_EQ(run.messages, "");
     EXPECT_EQ(run.listing, header +
                                "0 001 0001  0000       ORG 0\n"
-                               "0 002 0002             IF 0\n"
-                               "0 003 0003            lab: retlw 1\n"
-                               "0 004 0004            \x80 invalid\n"
-                               "0 005 0005            12AB\n"
-                               "0 006 0006            m MACRO\n"
-                               "0 007 0007             IF 1\n"
-                               "0 008 0008             ELSE\n"
-                               "0 009 0009             ENDIF\n"
-                               "0 010 0010             ENDM\n"
-                               "0 011 0011             INCLUDE \"nowhere.inc\"\n"
-                               "0 012 0012             OPT nolist\n"
-                               "0 013 0013            x EQU 1/0\n"
-                               "0 014 0014             ENDIF\n"
-                               "0 015 0015             IF DEFINI(lab) | DEFINI(x)\n"
-                               "0 016 0016             retlw 2\n"
-                               "0 017 0017             ENDIF\n"
-                               "0 018 0018  0005      m EQU 5\n" +
+                               "0 002 0002            k MACRO\n"
+                               "0 003 0003             retlw 9\n"
+                               "0 004 0004             ENDM\n"
+                               "0 005 0005             IF 0\n"
+                               "0 006 0006             k\n"
+                               "0 007 0007            lab: retlw 1\n"
+                               "0 008 0008            \x80 invalid\n"
+                               "0 009 0009            12AB\n"
+                               "0 010 0010            m MACRO\n"
+                               "0 011 0011             IF 1\n"
+                               "0 012 0012             ELSE\n"
+                               "0 013 0013             ENDIF\n"
+                               "0 014 0014             ENDM\n"
+                               "0 015 0015             INCLUDE \"nowhere.inc\"\n"
+                               "0 016 0016             OPT nolist\n"
+                               "0 017 0017            x EQU 1/0\n"
+                               "0 018 0018             ENDIF\n"
+                               "0 019 0019             IF DEFINI(lab) | DEFINI(x)\n"
+                               "0 020 0020             retlw 2\n"
+                               "0 021 0021             ENDIF\n"
+                               "0 022 0022  0005      m EQU 5\n" +
                                footer + " Aucun code g\xE9n\xE9r\xE9\n");
     EXPECT_EQ(run.files, "test.asm\n");
 }

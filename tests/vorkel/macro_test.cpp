@@ -6,6 +6,7 @@
 #include <string>
 
 #include "harness.h"
+#include "reference_tools.h"
 
 namespace {
 
@@ -342,6 +343,32 @@ TEST(Macro, LibraryInAnIncludeFile)
     EXPECT_EQ(failed.messages, "Erreur:  load 4 [test.asm] Division par zero\n"
                                "Erreur:  load 4 [test.asm] Division par zero\n"
                                " 2 erreurs\n");
+}
+
+/* The same program written for gpasm, whose macros name their parameters
+   and make labels unique with LOCAL: both give the same records. */
+TEST(Macro, SameCodeAsGpasm)
+{
+    const std::string ours = " ORG 0\n"
+                             "load MACRO\n movlw %1\n movwf %2\n ENDM\n"
+                             "wait MACRO\nlab%0 decfsz %1, 1\n goto lab%0\n ENDM\n"
+                             "count MACRO\n IF %1\n retlw %1\n count %1-1\n ENDIF\n ENDM\n"
+                             "pick MACRO\n IF %1 > 2\n retlw 0AAh\n EXITM\n ENDIF\n retlw %1\n ENDM\n";
+    const std::string theirs = " processor 16f84\n radix dec\n org 0\n"
+                               "load macro a, f\n movlw a\n movwf f\n endm\n"
+                               "wait macro f\n local lab\nlab decfsz f, 1\n goto lab\n endm\n"
+                               "count macro n\n if n\n retlw n\n count n-1\n endif\n endm\n"
+                               "pick macro n\n if n > 2\n retlw 0AAh\n exitm\n endif\n retlw n\n endm\n";
+    const std::string calls = " load 5, 0Ch\n wait 0Ch\n wait 0Dh\n count 3\n pick 1\n pick 7\n"
+                              " IF 0\n retlw 55h\n ELSE\n load 7+1, 0Dh\n ENDIF\n";
+    auto run = assemble(ours + calls);
+    ASSERT_EQ(run.messages, "");
+    ScratchFolder scratch("macros");
+    write_text_file(scratch.path + "/p.asm", theirs + calls + " end\n");
+    ToolRun tool = run_tool(scratch.path, "gpasm -p16f84 -w 2 p.asm");
+    ASSERT_EQ(tool.status, 0) << tool.output;
+    /* gpasm opens its text with an extended address record of its own. */
+    EXPECT_EQ(":020000040000FA\n" + run.hex, read_text_file(scratch.path + "/p.hex"));
 }
 
 } // namespace

@@ -130,17 +130,28 @@ bool BaseFolder(const std::string& name, std::string& base) {
   return true;
 }
 
-// Writes the entry's data into OutputHandle and answers whether its CRC
-// matched. Errors raised on the way (a lack of memory) leave it pending.
-bool WriteEntryData(PassContext& pass, const std::string& fullPath, int32_t dataPosition) {
-  SetStatus(pass.dialog, "Installer " + fullPath);
-  plat_dispatch_one_message();
-  Installer.RunningCrc = 0xFFFFFFFF;
-  Installer.CompressedLeft = int32_t(ReadLe32(Installer.LocalHeader + LOC_COMPRESSED_SIZE));
-  SeekArchive(dataPosition);
-  if (ReadLe16(Installer.LocalHeader + LOC_METHOD) == 0) CopyStoredEntry();
-  else InflateEntry();
-  return (Installer.RunningCrc ^ 0xFFFFFFFF) == ReadLe32(Installer.LocalHeader + LOC_CRC);
+// What writing an entry's data came to.
+enum class Written { INSTALLED, PENDING, UNKNOWN_METHOD };
+
+// Announces the entry, then writes its data into OutputHandle and checks
+// its CRC. Errors raised on the way (a lack of memory) leave it pending.
+Written WriteEntryData(PassContext& pass, const std::string& fullPath, int32_t dataPosition) {
+  try {
+    SetStatus(pass.dialog, "Installer " + fullPath);
+    plat_dispatch_one_message();
+    Installer.RunningCrc = 0xFFFFFFFF;
+    Installer.CompressedLeft = int32_t(ReadLe32(Installer.LocalHeader + LOC_COMPRESSED_SIZE));
+    SeekArchive(dataPosition);
+    switch (ReadLe16(Installer.LocalHeader + LOC_METHOD)) {
+      case 0: CopyStoredEntry(); break;
+      case 8: InflateEntry(); break;
+      default: return Written::UNKNOWN_METHOD;
+    }
+    bool matches = (Installer.RunningCrc ^ 0xFFFFFFFF) == ReadLe32(Installer.LocalHeader + LOC_CRC);
+    return matches ? Written::INSTALLED : Written::PENDING;
+  } catch (const std::exception&) {
+    return Written::PENDING;
+  }
 }
 
 void CloseOutput(const std::string& fullPath) {
@@ -189,18 +200,13 @@ EntryStep InstallEntry(PassContext& pass, const std::string& name, int32_t dataP
     return EntryStep::END_PASS;
   }
 
-  uint16_t method = ReadLe16(Installer.LocalHeader + LOC_METHOD);
-  if (method != 0 && method != 8) {
+  Written written = WriteEntryData(pass, fullPath, dataPosition);
+  if (written == Written::UNKNOWN_METHOD) {  // the empty file stays
     ErrorBox("Methode de compression non support\xE9" "e");
     CloseOutput(fullPath);
     return EntryStep::END_PASS;
   }
-  try {
-    if (WriteEntryData(pass, fullPath, dataPosition))
-      plat_list_select(pass.dialog, ID_ENTRY_LIST, Installer.ListIndex, false);
-  } catch (const std::exception&) {
-    // The entry stays pending; the pass goes on.
-  }
+  if (written == Written::INSTALLED) plat_list_select(pass.dialog, ID_ENTRY_LIST, Installer.ListIndex, false);
   CloseOutput(fullPath);
   return EntryStep::NEXT;
 }
@@ -237,11 +243,11 @@ EntryStep WalkArchive(PassContext& pass) {
       return EntryStep::END_PASS;
     }
     int64_t dataPosition = headerPosition + LOCAL_HEADER_SIZE + nameLength + extraLength;
-    int64_t next = dataPosition + compressedSize;
-    if (next > INT32_MAX) return EntryStep::LEAVE_LOOP;  // beyond any file the pass can seek
     EntryStep step = pass.scanOnly ? ScanEntry(pass, name)
                                    : InstallEntry(pass, name, int32_t(dataPosition));
     if (step != EntryStep::NEXT) return step;
+    int64_t next = dataPosition + compressedSize;
+    if (next > INT32_MAX) return EntryStep::LEAVE_LOOP;  // past any position a seek can reach
     SeekArchive(int32_t(next));
   }
   return EntryStep::LEAVE_LOOP;

@@ -243,7 +243,7 @@ inline std::string MakeZip(const std::vector<ZipEntry>& entries) {
     Put16(central, 0);        // comment
     Put16(central, 0);        // disk
     Put16(central, 0);        // internal attributes
-    Put32(central, e.name.back() == '/' ? 0x10 : 0);
+    Put32(central, !e.name.empty() && e.name.back() == '/' ? 0x10 : 0);
     Put32(central, offset);
     central += e.name;
   }

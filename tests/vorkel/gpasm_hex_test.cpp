@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <regex>
-#include <sstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -185,30 +183,22 @@ std::string example_for_gpasm(const std::string &text)
         {"OSC=RC", "_RC_OSC"},     {"WDT=on", "_WDT_ON"},       {"WDT=off", "_WDT_OFF"},
         {"PWRT=on", "_PWRTE_ON"},  {"PWRT=off", "_PWRTE_OFF"},  {"CP=on", "_CP_ON"},
         {"CP=off", "_CP_OFF"}};
-    std::regex org_registers("\\s*ORG\\s+(\\w+)\\s*,\\s*zreg.*");
-    std::regex org_program("(\\s*ORG\\s+\\w+)\\s*,\\s*zprog(.*)");
-    std::regex reservation("(\\w+)\\s+RES\\s+(\\w+).*");
-    std::regex config("\\s*CONFIG\\s+([^;]*?)\\s*(;.*)?");
-    std::regex setting("[^,\\s]+");
     std::string out = "\tradix dec\n";
     long register_counter = 0;
-    std::istringstream lines(text);
-    std::string line;
-    std::smatch m;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (std::regex_match(line, m, org_registers)) {
-            register_counter = std::stol(m[1], nullptr, 0);
-        } else if (std::regex_match(line, m, reservation)) {
-            out += m[1].str() + "\tEQU " + std::to_string(register_counter) + "\n";
-            register_counter += std::stol(m[2], nullptr, 0);
-        } else if (std::regex_match(line, m, org_program)) {
-            out += m[1].str() + m[2].str() + "\n";
-        } else if (std::regex_match(line, m, config)) {
-            std::string settings = m[1], symbols;
-            for (std::sregex_iterator i(settings.begin(), settings.end(), setting), end; i != end; ++i)
-                symbols += (symbols.empty() ? "" : " & ") + config_symbols.at(i->str());
+    for (std::string line : words_of(text, "\r\n")) {
+        std::vector<std::string> w = words_of(line.substr(0, line.find(';')));
+        bool org = w.size() == 3 && w[0] == "ORG";
+        if (org && w[2] == "zreg") {
+            register_counter = std::stol(w[1], nullptr, 0);
+        } else if (w.size() == 3 && w[1] == "RES") {
+            out += w[0] + "\tEQU " + std::to_string(register_counter) + "\n";
+            register_counter += std::stol(w[2], nullptr, 0);
+        } else if (org && w[2] == "zprog") {
+            out += "\tORG " + w[1] + "\n";
+        } else if (!w.empty() && w[0] == "CONFIG") {
+            std::string symbols;
+            for (size_t i = 1; i < w.size(); i++)
+                symbols += (i > 1 ? " & " : "") + config_symbols.at(w[i]);
             out += "\t__config " + symbols + "\n";
         } else {
             out += line + "\n";

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <map>
 #include <random>
-#include <regex>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -32,13 +32,17 @@ long operand_value(const std::string &text)
     return std::strtol(text.c_str(), nullptr, 0);
 }
 
-std::vector<long> operand_list(const std::string &text)
+/* A mnemonic and its operands from "mnemonic a,b" or "mnemonic a, b". */
+Decoded decoded_of(const std::string &instruction)
 {
-    std::vector<long> values;
-    std::regex item("[^,\\s]+");
-    for (std::sregex_iterator i(text.begin(), text.end(), item), end; i != end; ++i)
-        values.push_back(operand_value(i->str()));
-    return values;
+    std::vector<std::string> words = words_of(instruction);
+    Decoded d;
+    if (words.empty())
+        return d;
+    d.mnemonic = words[0];
+    for (size_t i = 1; i < words.size(); i++)
+        d.operands.push_back(operand_value(words[i]));
+    return d;
 }
 
 std::string disassemble(const std::vector<uint16_t> &image)
@@ -49,13 +53,18 @@ std::string disassemble(const std::vector<uint16_t> &image)
     return std::string(text.data, text.length);
 }
 
-/* Our lines: " mnemonic operands ; AAAA: WWWW ..." */
+/* Our lines: " mnemonic operands ; AAAA: WWWW ..." (org lines left out). */
 std::map<int, Decoded> parse_ours(const std::string &text)
 {
     std::map<int, Decoded> lines;
-    std::regex line(" (\\S+) ?([^;]*) ; ([0-9A-F]{4}): [0-9A-F]{4}[^\r]*\r\n");
-    for (std::sregex_iterator i(text.begin(), text.end(), line), end; i != end; ++i)
-        lines[std::stoi((*i)[3], nullptr, 16)] = {(*i)[1], operand_list((*i)[2])};
+    for (const std::string &line : words_of(text, "\r\n")) {
+        size_t comment = line.find(" ; ");
+        unsigned address;
+        if (line.compare(0, 5, " org ") == 0 || comment == std::string::npos ||
+            std::sscanf(line.c_str() + comment + 3, "%4x:", &address) != 1)
+            continue;
+        lines[address] = decoded_of(line.substr(0, comment));
+    }
     return lines;
 }
 
@@ -63,9 +72,12 @@ std::map<int, Decoded> parse_ours(const std::string &text)
 std::map<int, Decoded> parse_gpdasm(const std::string &text)
 {
     std::map<int, Decoded> lines;
-    std::regex line("([0-9a-f]{4}):  [0-9a-f]{4}  (\\S+)[ \\t]*([^\\n]*)\\n");
-    for (std::sregex_iterator i(text.begin(), text.end(), line), end; i != end; ++i)
-        lines[std::stoi((*i)[1], nullptr, 16)] = {(*i)[2], operand_list((*i)[3])};
+    for (const std::string &line : words_of(text, "\n")) {
+        unsigned address, word;
+        int end = 0;
+        if (std::sscanf(line.c_str(), "%4x: %4x%n", &address, &word, &end) == 2 && end == 11)
+            lines[address] = decoded_of(line.substr(end));
+    }
     return lines;
 }
 

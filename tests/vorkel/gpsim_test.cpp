@@ -2,7 +2,7 @@
    cycle counts the registers hold what the LED chaser is meant to show. */
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,21 +16,24 @@ struct Registers {
     std::vector<int> bank0, bank1;
 };
 
-/* gpsim's "dump r" rows "0000:  00 01 ..." in order of appearance. */
+/* gpsim's "dump r" rows "0000:  00 01 ..." in order of appearance; a row
+   at 0000 opens the next stop. Unimplemented registers ("--") read -1. */
 std::vector<Registers> parse_dumps(const std::string &output)
 {
     std::vector<Registers> stops;
-    std::regex row("(00[0-9a-f]{2}):  ((?:[0-9a-f-]{2} ){16})");
-    for (std::sregex_iterator i(output.begin(), output.end(), row), end; i != end; ++i) {
-        int address = std::stoi((*i)[1], nullptr, 16);
+    for (const std::string &line : words_of(output, "\n")) {
+        unsigned address;
+        int end = 0;
+        if (std::sscanf(line.c_str(), "%4x:%n", &address, &end) != 1 || end != 5 || address > 0xFF)
+            continue;
         if (address == 0)
             stops.emplace_back();
         if (stops.empty())
             continue;
         std::vector<int> &bank = address < 0x80 ? stops.back().bank0 : stops.back().bank1;
-        std::string bytes = (*i)[2];
-        for (size_t k = 0; k + 2 < bytes.size() + 1; k += 3)
-            bank.push_back(bytes[k] == '-' ? -1 : std::stoi(bytes.substr(k, 2), nullptr, 16));
+        std::vector<std::string> cells = words_of(line.substr(end), " ");
+        for (size_t k = 0; k < 16 && k < cells.size(); k++)
+            bank.push_back(cells[k] == "--" ? -1 : std::stoi(cells[k], nullptr, 16));
     }
     return stops;
 }

@@ -49,6 +49,19 @@ inline std::string read_text_file(const std::string &path)
     return text.str();
 }
 
+/* The pieces of text between separators, empty pieces dropped. */
+inline std::vector<std::string> words_of(const std::string &text, const char *separators = " \t,")
+{
+    std::vector<std::string> words;
+    size_t start = 0;
+    while ((start = text.find_first_not_of(separators, start)) != std::string::npos) {
+        size_t end = text.find_first_of(separators, start);
+        words.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return words;
+}
+
 /* What a tool printed on its standard output and how it ended. */
 struct ToolRun {
     std::string output;

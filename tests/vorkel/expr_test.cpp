@@ -191,3 +191,18 @@ TEST(Expressions, LocalSymbolOfAnEnclosingBlockIsNotSeen)
 }
 
 } // namespace
+
+/* A fatal error raised while an operand is read (here the pool running out
+   under long expanded lines) leaves an operator as the current token: the
+   evaluation must stop there, and the run must end. */
+TEST(Expressions, FatalErrorInsideAnExpressionEndsTheRun)
+{
+    std::string plus64;
+    for (int i = 0; i < 64; i++)
+        plus64 += "+0";
+    std::string source = "m MACRO\n retlw 0%1%1\n ;%1%1\n ENDM\n ORG 0\n";
+    for (int i = 0; i < 7; i++)
+        source += " m " + plus64 + "\n";
+    ::Run run = assemble(source);
+    EXPECT_NE(run.messages.find("Erreur irr\xE9" "cup\xE9" "rable: "), std::string::npos) << run.messages;
+}

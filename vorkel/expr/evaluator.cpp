@@ -59,6 +59,13 @@ static int32_t shift_right(int32_t a, int32_t count)
     return ~(~a >> count); /* arithmetic shift, sign bit copied */
 }
 
+/* A level goes on combining only while nothing failed: a fatal error met
+   while reading the next token leaves an operator current forever. */
+static bool evaluating()
+{
+    return !expression_failed && !abort_flag;
+}
+
 /* ---- Primaries ---- */
 
 /* location -> '.' | '$' */
@@ -76,7 +83,7 @@ static int32_t eval_bit_list()
 {
     uint32_t mask = 0;
     next_token();
-    while (!expression_failed && token_kind != TOK_RBRACKET) {
+    while (evaluating() && token_kind != TOK_RBRACKET) {
         int32_t n = eval_expression();
         if (expression_failed)
             break;
@@ -268,7 +275,7 @@ static int32_t eval_product()
     if (abort_flag)
         return 0;
     int32_t a = eval_unary();
-    while (!expression_failed && (token_kind == TOK_STAR || token_kind == TOK_SLASH ||
+    while (evaluating() && (token_kind == TOK_STAR || token_kind == TOK_SLASH ||
                                   token_kind == TOK_PERCENT || token_kind == TOK_AMP)) {
         int32_t op = token_kind;
         next_token();
@@ -293,7 +300,7 @@ static int32_t eval_sum()
     if (abort_flag)
         return 0;
     int32_t a = eval_product();
-    while (!expression_failed && (token_kind == TOK_PLUS || token_kind == TOK_MINUS ||
+    while (evaluating() && (token_kind == TOK_PLUS || token_kind == TOK_MINUS ||
                                   token_kind == TOK_BAR || token_kind == TOK_CARET ||
                                   token_kind == TOK_SHL || token_kind == TOK_SHR)) {
         int32_t op = token_kind;
@@ -337,7 +344,7 @@ static int32_t eval_compare()
     if (abort_flag)
         return 0;
     int32_t a = eval_sum();
-    while (!expression_failed && is_comparison(token_kind)) {
+    while (evaluating() && is_comparison(token_kind)) {
         int32_t op = token_kind;
         next_token();
         int32_t b = eval_sum();

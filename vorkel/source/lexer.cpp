@@ -346,7 +346,7 @@ static bool read_single()
 static void skip_blanks_and_comment()
 {
     for (;;) {
-        while (is_blank(current_char) && current_char != '\n')
+        while (!abort_flag && is_blank(current_char) && current_char != '\n')
             next_char();
         bool comment = current_char == ';' || (current_char == '/' && peek_char() == '/');
         if (!comment || abort_flag)

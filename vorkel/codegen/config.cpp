@@ -56,7 +56,7 @@ static int apply_switch(const char *value, uint16_t keep, uint16_t on_bits, uint
 {
     int b = bool_word(value);
     if (b < 0) {
-        error(1, config_syntax_error);
+        error(1, "%s", config_syntax_error);
         return -1;
     }
     asm_result.config_word = (asm_result.config_word & keep) | (b ? on_bits : off_bits);
@@ -67,7 +67,7 @@ static int apply_oscillator(const char *value)
 {
     int o = word_index(oscillator_names, value);
     if (o < 0) {
-        error(1, config_syntax_error);
+        error(1, "%s", config_syntax_error);
         return -1;
     }
     if (o >= OSC_ACCEPTED) {
@@ -113,7 +113,7 @@ static bool ends_setting(int32_t kind)
 static int skip_unexamined_value()
 {
     if (ends_setting(token_kind)) {
-        error(1, config_syntax_error);
+        error(1, "%s", config_syntax_error);
         return -1;
     }
     while (!ends_setting(token_kind) && !abort_flag)
@@ -127,7 +127,7 @@ static int parse_setting()
 {
     char value[TOKEN_TEXT_SIZE];
     if (token_kind != TOK_SYMBOL) {
-        error(1, config_syntax_error);
+        error(1, "%s", config_syntax_error);
         return -1;
     }
     int setting = word_index(setting_names, token_text);
@@ -139,7 +139,7 @@ static int parse_setting()
         if (!examined(setting) && !refused(setting))
             return skip_unexamined_value();
         if (token_kind != TOK_SYMBOL) {
-            error(1, config_syntax_error);
+            error(1, "%s", config_syntax_error);
             return -1;
         }
         strcpy(value, token_text);

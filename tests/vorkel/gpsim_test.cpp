@@ -38,7 +38,8 @@ std::vector<Registers> parse_dumps(const std::string &output)
     return stops;
 }
 
-enum { PORTB = 0x06, STATUS = 0x03, TRISB = 0x06, COMPTE_MS = 0x0C, RP0 = 0x20 };
+/* Offsets within a bank: TRISB is 0x86, offset 6 of bank 1. */
+enum { STATUS = 0x03, PORTB = 0x06, TRISB = 0x06, COMPTE_MS = 0x0C, RP0 = 0x20 };
 
 /* The chaser lights one LED of port B after the other, every 200 ms at
    4 MHz: five cycles of set-up, then 200011 cycles per LED. Half way through

@@ -9,7 +9,7 @@ cmake --build build -j 2 --target vorkel_command >/dev/null
 mkdir -p build/example
 cp examples/chenillard.asm examples/p16f84.inc build/example/
 status=0
-build/tools/vorkel/vorkel build/example/chenillard.asm || status=$?
+(cd build/example && ../tools/vorkel/vorkel chenillard.asm) || status=$?
 echo "===== chenillard.lst"
 iconv -f WINDOWS-1252 -t UTF-8 build/example/chenillard.lst
 if [ -f build/example/chenillard.hex ]; then

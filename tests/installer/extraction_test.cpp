@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstring>
 #include <map>
 
 #include "archive_fixture.h"
@@ -384,6 +385,28 @@ TEST_F(Passes, SizesThatWrapTheArchivePositionEndThePass) {
   Install("c:\\T");
   EXPECT_EQ(Status(), LEFT_OVER);
   EXPECT_EQ(Pending(), std::vector<std::string>{"b.txt"});
+}
+
+TEST_F(Passes, LongNamesNeverOverflowTheirBuffers) {
+  const std::string application(600, 'k'), folder(400, 'n'), entry = folder + "/" + std::string(600, 'm');
+  UseArchive({{"@" + application, "", 0}, {"ok.txt", "ok", 0}, {entry, "x", 0}});
+  Scan();
+  EXPECT_EQ(Installer.ApplicationName, std::string(255, 'k'));
+  EXPECT_EQ(strlen(Installer.TargetFolder), 255u);
+  EXPECT_EQ(Listed(), (std::vector<std::string>{"ok.txt", entry}));
+
+  // The default folder, cut to its buffer, is no folder the user chose.
+  ExtractionPass(dialog, false);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Erreur: Nom de dossier trop long (254 caract\xE8res au maximum)"});
+  EXPECT_EQ(Pending().size(), 2u);
+
+  // A name the system cannot hold stays pending behind its folder's box.
+  native_clear_events();
+  Install("c:\\T");
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Erreur de dossier: c:\\T\\" + folder});
+  EXPECT_EQ(Status(), LEFT_OVER);
+  EXPECT_EQ(Pending(), std::vector<std::string>{entry});
+  EXPECT_EQ(ReadFile(drive.root() + "/T/ok.txt"), "ok");
 }
 
 // --- sfxrun --------------------------------------------------------------------

@@ -75,6 +75,7 @@ extern int32_t token_value;
 extern int32_t token_column;
 extern int32_t lexer_quiet;
 
+void lexer_reset(); /* indexes the run's keyword_list */
 void next_token();
 void discard_line();
 void skip_line();

@@ -387,6 +387,19 @@ inline void CopyWithinWindow(uint8_t* d, uint32_t length, uint32_t dist) {
   }
 }
 
+// Copies a match whose source lies after its destination in the window
+// (the source wrapped: it is `gap` bytes ahead) and does not reach the
+// window's end. An ascending copy reads every source byte before any write
+// reaches it.
+inline void CopyFromAhead(uint8_t* d, const uint8_t* s, uint32_t length) {
+  if (s - d >= 8 && length >= 8) {
+    for (uint32_t i = 0; i + 8 <= length; i += 8) memcpy(d + i, s + i, 8);
+    memcpy(d + length - 8, s + length - 8, 8);
+  } else {
+    for (uint32_t i = 0; i < length; ++i) d[i] = s[i];
+  }
+}
+
 // Room the fast loop keeps before the window's end: two literals or the
 // longest match.
 constexpr uint32_t FAST_ROOM = 258 + 2;
@@ -407,12 +420,11 @@ int DecodeFast(const DecodeSlot* literals, const DecodeSlot* distances, uint32_t
   uint32_t pos = windowPos;
   int result = -1;
   while (inputEnd - inputPos >= 8 && pos < WINDOW_SIZE - FAST_ROOM) {
-    if (count < 48) {  // 48 bits: length code, extra, distance code, extra
-      bits |= Load64(input + inputPos) << count;
-      uint32_t bytes = (63 - count) >> 3;
-      inputPos += bytes;
-      count += bytes * 8;
-    }
+    // At least 56 bits: a length code with its extra bits and a distance code
+    // with its extra bits take at most 48.
+    bits |= Load64(input + inputPos) << count;
+    inputPos += (63 - count) >> 3;
+    count |= 56;
     const DecodeSlot* slot = &literals[bits & literalMask];
     if (slot->operation == OP_LITERAL) {  // the common case, twice
       bits >>= slot->bits;
@@ -461,8 +473,11 @@ int DecodeFast(const DecodeSlot* literals, const DecodeSlot* distances, uint32_t
     if (dist <= pos) {
       CopyWithinWindow(window + pos, length, dist);
       pos += length;
+    } else if (pos + WINDOW_SIZE - dist + length <= WINDOW_SIZE) {
+      CopyFromAhead(window + pos, window + pos + WINDOW_SIZE - dist, length);
+      pos += length;
     } else {
-      CopyMatch(length, dist, pos);  // the source wraps; no flush can happen here
+      CopyMatch(length, dist, pos);  // the source crosses the window's end; no flush here
     }
   }
   Installer.CompressedLeft -= int32_t(inputPos - D.inputPos);

@@ -1,6 +1,6 @@
 /* hostile_test.cpp - sources and calls a careless or hostile editor could
    hand the library: a pool filled by macro bodies, numbers and names too
-   long for their fields. Every run must end with
+   long for their fields, and the inputs the fuzzers found hanging. Every run must end with
    its texts inside their buffers, and the next run must start clean. */
 #include <gtest/gtest.h>
 
@@ -101,6 +101,21 @@ TEST(HostileSource, NameLongerThan255CharactersIsRefused)
                             " 1 erreur\n 1 avertissement\n");
     /* Its first 255 characters remain, as a label of the line. */
     EXPECT_EQ(run.symbols, "Nom             Valeur Texte/Ligne\n\n" + name.substr(0, 255) + " 0          0/2\n");
+    expect_next_run_clean();
+}
+
+/* ---- Found by fuzzing ---- */
+
+/* The error limit reached inside a bit list: the fatal error leaves the list
+   unclosed, and its loop must stop instead of waiting for a ']' forever. */
+TEST(HostileSource, ErrorLimitReachedInsideABitListEndsTheRun)
+{
+    auto run = assemble(" ORG 0\n" + repeat(" ERREUR x\n", 19) + " retlw [1 \xDF\n nop\n");
+    const std::string end = "Erreur: 21 [test.asm] Instruction invalide\n"
+                            "21 [test.asm] Erreur irr\xE9" "cup\xE9rable: Trop d'erreurs\n"
+                            " 20 erreurs\n";
+    ASSERT_GE(run.messages.size(), end.size());
+    EXPECT_EQ(run.messages.substr(run.messages.size() - end.size()), end);
     expect_next_run_clean();
 }
 

@@ -169,10 +169,11 @@ void StoreBack(const BitState& s) {
 
 // --- Writing the window --------------------------------------------------------
 
-// Writes window bytes 0 to count - 1 and runs them through the CRC.
+// Writes window bytes 0 to count - 1 and runs what reached the file through
+// the CRC: a short write (a full disk) shows as a mismatch.
 void FlushWindow(uint32_t count) {
-  plat_write_file(Installer.OutputHandle, D.window, count);
-  UpdateCrc(D.window, int32_t(count), Installer.RunningCrc);
+  uint32_t put = plat_write_file(Installer.OutputHandle, D.window, count);
+  UpdateCrc(D.window, int32_t(put), Installer.RunningCrc);
 }
 
 inline void PutByte(uint8_t byte, uint32_t& pos) {

@@ -307,8 +307,10 @@ void CopyStoredEntry() {
       break;
     }
     Installer.CompressedLeft -= int32_t(got);
-    plat_write_file(Installer.OutputHandle, buffer.get(), got);
-    UpdateCrc(buffer.get(), int32_t(got), Installer.RunningCrc);
+    // The CRC runs over what reached the file, so a short write (a full
+    // disk) shows as a mismatch instead of an installed entry.
+    uint32_t put = plat_write_file(Installer.OutputHandle, buffer.get(), got);
+    UpdateCrc(buffer.get(), int32_t(put), Installer.RunningCrc);
   }
 }
 

@@ -330,6 +330,20 @@ TEST_F(Passes, TheNextPassRetriesOnlyPendingEntriesInTheFolderThenInTheBox) {
 
 // --- Mended faults -----------------------------------------------------------
 
+TEST_F(Passes, FilesThatCannotBeWrittenWholeStayPending) {
+  // Both names lead to a device that refuses every write, as a full disk does.
+  fs::create_directories(drive.root() + "/T");
+  fs::create_symlink("/dev/full", drive.root() + "/T/stored.bin");
+  fs::create_symlink("/dev/full", drive.root() + "/T/deflated.bin");
+  std::string data = fixture::MixedData(100'000, 3);
+  UseArchive({{"stored.bin", data, 0}, {"deflated.bin", data, 8}, {"fine.txt", "fine", 0}});
+  Scan();
+  Install("c:\\T");
+  EXPECT_EQ(Status(), LEFT_OVER);
+  EXPECT_EQ(Pending(), (std::vector<std::string>{"stored.bin", "deflated.bin"}));
+  EXPECT_EQ(ReadFile(drive.root() + "/T/fine.txt"), "fine");
+}
+
 TEST_F(Passes, NamesLeavingTheTargetFolderAreNeverWritten) {
   const std::vector<std::string> escaping = {"../evil1.txt", "..\\evil2.txt",  "/evil3.txt",
                                              "\\evil4.txt",  "c:evil5.txt",    "d:/evil6.txt",

@@ -41,6 +41,7 @@ static void reset_run()
     publish_result();
     texts_new_run();
     source_reset();
+    lexer_reset();
     symbols_reset();
     images_reset();
     org_reset();

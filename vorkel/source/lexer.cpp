@@ -3,7 +3,6 @@
    string constants, names and local names, operators, and the keywords of
    the caller's list, matched by their position in it. */
 #include <string.h>
-#include <strings.h>
 
 #include "source.h"
 #include "../frame/frame.h"
@@ -25,6 +24,16 @@ static bool is_digit(int c) { return c >= '0' && c <= '9'; }
 static bool is_hex_digit(int c) { return is_digit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 static bool is_name_char(int c) { return is_letter(c) || is_digit(c) || c == '_' || c == '.'; }
 static bool starts_name(int c) { return is_letter(c) || c == '_' || c == '.'; }
+
+/* next_char, inline while the line lasts: the lexer takes most characters
+   here, and a call for each one was a good part of its time. */
+static inline void advance()
+{
+    if (char_pos && *char_pos && !abort_flag)
+        current_char = (unsigned char)*char_pos++;
+    else
+        next_char();
+}
 
 /* The character after current_char, not consumed; 0 at the end of the line. */
 static int peek_char()
@@ -102,7 +111,7 @@ static size_t collect_hex_digits(size_t n, size_t limit)
 {
     while (is_hex_digit(current_char) && n < limit) {
         token_text[n++] = (char)current_char;
-        next_char();
+        advance();
     }
     token_text[n] = '\0';
     return n;
@@ -111,8 +120,8 @@ static size_t collect_hex_digits(size_t n, size_t limit)
 static void read_c_hex_number()
 {
     strcpy(token_text, "0x");
-    next_char();
-    next_char();
+    advance();
+    advance();
     size_t n = collect_hex_digits(2, MAX_TOKEN_CHARS);
     convert_number(token_text + 2, token_text + n, 16);
 }
@@ -131,7 +140,7 @@ static void read_number()
     if (suffix == 'H' || suffix == 'h' || suffix == 'O' || suffix == 'o') {
         token_text[n] = (char)suffix;
         token_text[n + 1] = '\0';
-        next_char();
+        advance();
         convert_number(text, text + n, suffix == 'H' || suffix == 'h' ? 16 : 8);
         return;
     }
@@ -155,14 +164,14 @@ static bool is_radix_letter(int c)
 static void read_quoted_number()
 {
     int letter = current_char;
-    next_char();
-    next_char();
+    advance();
+    advance();
     size_t n = collect_hex_digits(0, MAX_TOKEN_CHARS);
     if (current_char != '\'') {
         invalid_token();
         return;
     }
-    next_char();
+    advance();
     unsigned radix = letter == 'b' || letter == 'B' ? 2 : letter == 'h' || letter == 'H' ? 16
                      : letter == 'o' || letter == 'O' ? 8 : 10;
     convert_number(token_text, token_text + n, radix);
@@ -171,7 +180,7 @@ static void read_quoted_number()
 /* $1F: hexadecimal; a lone $ is the current location. */
 static void read_dollar()
 {
-    next_char();
+    advance();
     if (!is_hex_digit(current_char)) {
         set_token(TOK_DOLLAR, "$");
         return;
@@ -185,18 +194,18 @@ static void read_dollar()
 /* 'A' is 65; a character constant without its closing apostrophe is invalid. */
 static void read_character()
 {
-    next_char();
+    advance();
     int value = current_char;
     if (value < 0 || value == '\n') {
         invalid_token();
         return;
     }
-    next_char();
+    advance();
     if (current_char != '\'') {
         invalid_token();
         return;
     }
-    next_char();
+    advance();
     token_kind = TOK_NUMBER;
     token_value = value;
     token_text[0] = (char)value;
@@ -208,15 +217,15 @@ static void read_character()
 static void read_string()
 {
     size_t n = 0;
-    next_char();
+    advance();
     while (current_char != '"' && current_char != -1 && n < MAX_TOKEN_CHARS) {
         token_text[n++] = (char)current_char;
-        next_char();
+        advance();
     }
     token_text[n] = '\0';
     if (current_char != '"')
         lexer_error("Chaine non termin\xE9" "e");
-    next_char();
+    advance();
     token_kind = TOK_STRING;
 }
 
@@ -226,20 +235,85 @@ static size_t collect_name(size_t n)
 {
     while (is_name_char(current_char) && n < MAX_TOKEN_CHARS) {
         token_text[n++] = (char)current_char;
-        next_char();
+        advance();
     }
     token_text[n] = '\0';
     return n;
 }
 
-/* Kind of a name: 34 + its position in the caller's list, else a symbol. */
-static int32_t keyword_kind(const char *name)
+/* ---- Keywords ----
+   A scan of the caller's list with one case-blind comparison per word was
+   most of the lexer's time. lexer_reset indexes the list of the run in an
+   open-addressing hash table keyed by the case-folded word: a slot holds a
+   position + 1, 0 when empty. Only the first of the words that fold alike is
+   indexed, as a scan from the start finds it first. Words past the index's
+   room are scanned after a miss. */
+
+enum { KEYWORD_SLOTS = 1024, INDEXED_KEYWORDS = KEYWORD_SLOTS / 2 }; /* at most half full */
+
+static uint16_t keyword_slots[KEYWORD_SLOTS];
+static const char *indexed_words[INDEXED_KEYWORDS]; /* word at each indexed position */
+static const char *unindexed_words; /* first word past the index, or none */
+static int32_t unindexed_position;  /* its position in the list */
+
+static int fold(int c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+
+static bool same_ignoring_case(const char *a, const char *b)
 {
+    while (*a && fold((unsigned char)*a) == fold((unsigned char)*b))
+        a++, b++;
+    return fold((unsigned char)*a) == fold((unsigned char)*b);
+}
+
+/* FNV-1a of the case-folded bytes. */
+static uint32_t folded_hash(const char *word)
+{
+    uint32_t h = 2166136261u;
+    for (; *word; word++)
+        h = (h ^ (uint32_t)fold((unsigned char)*word)) * 16777619u;
+    return h;
+}
+
+/* The slot of word's folded spelling: the one holding it, or the empty slot
+   where it belongs. */
+static uint16_t *keyword_slot(const char *word)
+{
+    uint32_t i = folded_hash(word) & (KEYWORD_SLOTS - 1);
+    while (keyword_slots[i] && !same_ignoring_case(indexed_words[keyword_slots[i] - 1], word))
+        i = (i + 1) & (KEYWORD_SLOTS - 1);
+    return &keyword_slots[i];
+}
+
+void lexer_reset()
+{
+    memset(keyword_slots, 0, sizeof keyword_slots);
+    unindexed_words = nullptr;
     const char *word = asm_result.keyword_list;
     if (!word)
-        return TOK_SYMBOL;
-    for (int32_t k = 0; *word; k++, word += strlen(word) + 1)
-        if (strcasecmp(word, name) == 0)
+        return;
+    int32_t k = 0;
+    for (; *word && k < INDEXED_KEYWORDS; k++, word += strlen(word) + 1) {
+        indexed_words[k] = word;
+        uint16_t *slot = keyword_slot(word);
+        if (!*slot)
+            *slot = (uint16_t)(k + 1);
+    }
+    if (*word) {
+        unindexed_words = word;
+        unindexed_position = k;
+    }
+}
+
+/* Kind of a name: 34 + the position of its first case-blind match in the
+   caller's list, else a symbol. */
+static int32_t keyword_kind(const char *name)
+{
+    uint16_t position = *keyword_slot(name);
+    if (position)
+        return TOK_KEYWORD + position - 1;
+    int32_t k = unindexed_position;
+    for (const char *word = unindexed_words; word && *word; k++, word += strlen(word) + 1)
+        if (same_ignoring_case(word, name))
             return TOK_KEYWORD + k;
     return TOK_SYMBOL;
 }
@@ -247,7 +321,7 @@ static int32_t keyword_kind(const char *name)
 static void read_name()
 {
     if (current_char == '.' && !starts_name(peek_char()) && !is_digit(peek_char())) {
-        next_char();
+        advance();
         set_token(TOK_DOT, ".");
         return;
     }
@@ -262,21 +336,21 @@ static void read_name()
    too and gives kind `two`. */
 static bool followed_by(int second)
 {
-    next_char();
+    advance();
     if (current_char != second)
         return false;
-    next_char();
+    advance();
     return true;
 }
 
 static void read_equals()
 {
     int column = column_of_current();
-    next_char();
+    advance();
     switch (current_char) {
-    case '=': next_char(); set_token(TOK_EQ, "=="); return;
-    case '<': next_char(); set_token(TOK_LE, "=<"); return;
-    case '>': next_char(); set_token(TOK_GE, "=>"); return;
+    case '=': advance(); set_token(TOK_EQ, "=="); return;
+    case '<': advance(); set_token(TOK_LE, "=<"); return;
+    case '>': advance(); set_token(TOK_GE, "=>"); return;
     default: break;
     }
     if (starts_name(current_char)) {
@@ -290,21 +364,21 @@ static void read_equals()
 
 static void read_less()
 {
-    next_char();
+    advance();
     switch (current_char) {
-    case '<': next_char(); set_token(TOK_SHL, "<<"); return;
-    case '=': next_char(); set_token(TOK_LE, "<="); return;
-    case '>': next_char(); set_token(TOK_NE, "<>"); return;
+    case '<': advance(); set_token(TOK_SHL, "<<"); return;
+    case '=': advance(); set_token(TOK_LE, "<="); return;
+    case '>': advance(); set_token(TOK_NE, "<>"); return;
     default: set_token(TOK_LT, "<"); return;
     }
 }
 
 static void read_greater()
 {
-    next_char();
+    advance();
     switch (current_char) {
-    case '>': next_char(); set_token(TOK_SHR, ">>"); return;
-    case '=': next_char(); set_token(TOK_GE, ">="); return;
+    case '>': advance(); set_token(TOK_SHR, ">>"); return;
+    case '=': advance(); set_token(TOK_GE, ">="); return;
     default: set_token(TOK_GT, ">"); return;
     }
 }
@@ -334,7 +408,7 @@ static bool read_single()
         if (current_char == single.c) {
             char text[2] = {single.c, '\0'};
             set_token(single.kind, text);
-            next_char();
+            advance();
             return true;
         }
     }
@@ -347,7 +421,7 @@ static void skip_blanks_and_comment()
 {
     for (;;) {
         while (!abort_flag && is_blank(current_char) && current_char != '\n')
-            next_char();
+            advance();
         bool comment = current_char == ';' || (current_char == '/' && peek_char() == '/');
         if (!comment || abort_flag)
             return;

@@ -29,6 +29,10 @@ void text_append(TextBuffer *text, const char *s);
 void text_append_n(TextBuffer *text, const char *s, size_t n);
 void text_printf(TextBuffer *text, const char *format, ...) VK_PRINTF(2, 3);
 void text_vprintf(TextBuffer *text, const char *format, va_list args);
+/* value with at least `digits` digits, zeros in front: the bytes of "%0*X"
+   and "%0*u" without the cost of the format parser on the hot lines. */
+void text_append_hex(TextBuffer *text, uint32_t value, int digits);
+void text_append_decimal(TextBuffer *text, uint32_t value, int digits);
 /* Start of a run: every text empty, macro_names one blank. */
 void texts_new_run();
 

@@ -78,6 +78,31 @@ void text_append(TextBuffer *text, const char *s)
     text_append_n(text, s, strlen(s));
 }
 
+/* The digits of value in radix, upper case, at least `digits` of them,
+   written backwards from the end of a buffer of 32 bytes. */
+static void append_digits(TextBuffer *text, uint32_t value, unsigned radix, int digits)
+{
+    char digits_room[32];
+    char *end = digits_room + sizeof digits_room, *p = end;
+    do {
+        *--p = "0123456789ABCDEF"[value % radix];
+        value /= radix;
+    } while (value != 0);
+    while (p > digits_room && end - p < digits)
+        *--p = '0';
+    text_append_n(text, p, (size_t)(end - p));
+}
+
+void text_append_hex(TextBuffer *text, uint32_t value, int digits)
+{
+    append_digits(text, value, 16, digits);
+}
+
+void text_append_decimal(TextBuffer *text, uint32_t value, int digits)
+{
+    append_digits(text, value, 10, digits);
+}
+
 void text_vprintf(TextBuffer *text, const char *format, va_list args)
 {
     size_t room = text->capacity - 1 - text->length;

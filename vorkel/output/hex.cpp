@@ -19,13 +19,18 @@ void hex_record(int count, int32_t word_address, const uint16_t *words)
     unsigned bytes = 2 * count;
     unsigned address = 2 * word_address;
     unsigned sum = bytes + (address >> 8) + address;
-    text_printf(&hex_text, ":%02X%04X00", bytes, address & 0xFFFF);
+    text_append(&hex_text, ":");
+    text_append_hex(&hex_text, bytes, 2);
+    text_append_hex(&hex_text, address & 0xFFFF, 4);
+    text_append(&hex_text, "00");
     for (int i = 0; i < count; i++) {
         unsigned lo = words[i] & 0xFF, hi = words[i] >> 8;
-        text_printf(&hex_text, "%02X%02X", lo, hi);
+        text_append_hex(&hex_text, lo, 2);
+        text_append_hex(&hex_text, hi, 2);
         sum += lo + hi;
     }
-    text_printf(&hex_text, "%02X\n", -sum & 0xFF);
+    text_append_hex(&hex_text, -sum & 0xFF, 2);
+    text_append(&hex_text, "\n");
 }
 
 /* Records for the runs of written entries in table[0..size), up to eight

@@ -39,10 +39,17 @@ static uint16_t next_line_word(int32_t address)
     return *line_words++;
 }
 
+/* The listing line number and its two blanks. */
+static void write_line_number()
+{
+    text_append_decimal(&listing_text, (uint32_t)listing_line_count, 4);
+    text_append(&listing_text, "  ");
+}
+
 static void write_address_column()
 {
     if (line_flags & LIST_ADDRESS)
-        text_printf(&listing_text, "%04X", (unsigned)line_address);
+        text_append_hex(&listing_text, (uint32_t)line_address, 4);
     else
         text_append(&listing_text, "    ");
 }
@@ -50,15 +57,17 @@ static void write_address_column()
 static void write_source_columns()
 {
     if (line_flags & LIST_VALUE) {
-        text_printf(&listing_text, "%04X      ", (unsigned)line_value);
+        text_append_hex(&listing_text, (uint32_t)line_value, 4);
+        text_append(&listing_text, "      ");
     } else {
         write_address_column();
-        if (line_flags & LIST_CODE)
-            text_printf(&listing_text, " %04X ", next_line_word(line_address));
-        else if (line_flags & LIST_WORDS)
-            text_printf(&listing_text, " %03X ", next_line_word(line_address));
-        else
+        if (line_flags & (LIST_CODE | LIST_WORDS)) {
+            text_append(&listing_text, " ");
+            text_append_hex(&listing_text, next_line_word(line_address), line_flags & LIST_CODE ? 4 : 3);
+            text_append(&listing_text, " ");
+        } else {
             text_append(&listing_text, "      ");
+        }
     }
     size_t length = strlen(line_buffer);
     text_append_n(&listing_text, line_buffer, length);
@@ -73,9 +82,11 @@ static void write_continuation_lines()
         return;
     for (int32_t i = 1; i < line_word_count; i++) {
         line_address++;
-        text_printf(&listing_text, "%04d  ", listing_line_count);
+        write_line_number();
         write_address_column();
-        text_printf(&listing_text, " %04X\n", next_line_word(line_address));
+        text_append(&listing_text, " ");
+        text_append_hex(&listing_text, next_line_word(line_address), 4);
+        text_append(&listing_text, "\n");
     }
 }
 
@@ -84,9 +95,12 @@ void list_line()
     if (abort_flag)
         return;
     if (line_is_listed()) {
-        text_printf(&listing_text, "%d %03d ", file_number, file_line);
+        text_append_decimal(&listing_text, file_number, 1);
+        text_append(&listing_text, " ");
+        text_append_decimal(&listing_text, (uint32_t)file_line, 3);
+        text_append(&listing_text, " ");
         listing_line_count++;
-        text_printf(&listing_text, "%04d  ", listing_line_count);
+        write_line_number();
         if (line_buffer[0] != '\0') {
             write_source_columns();
             write_continuation_lines();

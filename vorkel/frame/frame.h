@@ -33,6 +33,10 @@ void text_vprintf(TextBuffer *text, const char *format, va_list args);
    and "%0*u" without the cost of the format parser on the hot lines. */
 void text_append_hex(TextBuffer *text, uint32_t value, int digits);
 void text_append_decimal(TextBuffer *text, uint32_t value, int digits);
+/* s, then blanks up to width columns: "%-*s"; value in lower-case
+   hexadecimal the same way: "%-*x". */
+void text_append_left(TextBuffer *text, const char *s, size_t width);
+void text_append_hex_left(TextBuffer *text, uint32_t value, size_t width);
 /* Start of a run: every text empty, macro_names one blank. */
 void texts_new_run();
 

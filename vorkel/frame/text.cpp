@@ -78,29 +78,46 @@ void text_append(TextBuffer *text, const char *s)
     text_append_n(text, s, strlen(s));
 }
 
-/* The digits of value in radix, upper case, at least `digits` of them,
-   written backwards from the end of a buffer of 32 bytes. */
-static void append_digits(TextBuffer *text, uint32_t value, unsigned radix, int digits)
+/* The digits of value in radix, at least `digits` of them with zeros in
+   front, from digit_set, written backwards into room; their start. */
+static const char *digits_of(char (&room)[33], uint32_t value, unsigned radix, int digits, const char *digit_set)
 {
-    char digits_room[32];
-    char *end = digits_room + sizeof digits_room, *p = end;
+    char *p = room + sizeof room - 1;
+    *p = '\0';
     do {
-        *--p = "0123456789ABCDEF"[value % radix];
+        *--p = digit_set[value % radix];
         value /= radix;
     } while (value != 0);
-    while (p > digits_room && end - p < digits)
+    while (p > room && room + sizeof room - 1 - p < digits)
         *--p = '0';
-    text_append_n(text, p, (size_t)(end - p));
+    return p;
 }
 
 void text_append_hex(TextBuffer *text, uint32_t value, int digits)
 {
-    append_digits(text, value, 16, digits);
+    char room[33];
+    text_append(text, digits_of(room, value, 16, digits, "0123456789ABCDEF"));
 }
 
 void text_append_decimal(TextBuffer *text, uint32_t value, int digits)
 {
-    append_digits(text, value, 10, digits);
+    char room[33];
+    text_append(text, digits_of(room, value, 10, digits, "0123456789"));
+}
+
+void text_append_left(TextBuffer *text, const char *s, size_t width)
+{
+    static const char BLANKS[] = "                ";
+    size_t n = strlen(s);
+    text_append_n(text, s, n);
+    for (; n < width; n += sizeof BLANKS - 1)
+        text_append_n(text, BLANKS, width - n < sizeof BLANKS - 1 ? width - n : sizeof BLANKS - 1);
+}
+
+void text_append_hex_left(TextBuffer *text, uint32_t value, size_t width)
+{
+    char room[33];
+    text_append_left(text, digits_of(room, value, 16, 1, "0123456789abcdef"), width);
 }
 
 void text_vprintf(TextBuffer *text, const char *format, va_list args)

@@ -79,7 +79,8 @@ void text_append(TextBuffer *text, const char *s)
 }
 
 /* The digits of value in radix, at least `digits` of them with zeros in
-   front, from digit_set, written backwards into room; their start. */
+   front, from digit_set, written backwards into the end of room and
+   NUL-terminated; their start. */
 static const char *digits_of(char (&room)[33], uint32_t value, unsigned radix, int digits, const char *digit_set)
 {
     char *p = room + sizeof room - 1;
@@ -93,16 +94,22 @@ static const char *digits_of(char (&room)[33], uint32_t value, unsigned radix, i
     return p;
 }
 
+/* room's digits from start on, without measuring them again. */
+static void append_digits(TextBuffer *text, const char (&room)[33], const char *start)
+{
+    text_append_n(text, start, (size_t)(room + sizeof room - 1 - start));
+}
+
 void text_append_hex(TextBuffer *text, uint32_t value, int digits)
 {
     char room[33];
-    text_append(text, digits_of(room, value, 16, digits, "0123456789ABCDEF"));
+    append_digits(text, room, digits_of(room, value, 16, digits, "0123456789ABCDEF"));
 }
 
 void text_append_decimal(TextBuffer *text, uint32_t value, int digits)
 {
     char room[33];
-    text_append(text, digits_of(room, value, 10, digits, "0123456789"));
+    append_digits(text, room, digits_of(room, value, 10, digits, "0123456789"));
 }
 
 void text_append_left(TextBuffer *text, const char *s, size_t width)

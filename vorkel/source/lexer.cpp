@@ -157,7 +157,10 @@ static void read_number()
 
 static bool is_radix_letter(int c)
 {
-    return strchr("bBdDhHoO", c) != nullptr && c != 0;
+    switch (c) {
+    case 'B': case 'b': case 'D': case 'd': case 'H': case 'h': case 'O': case 'o': return true;
+    default: return false;
+    }
 }
 
 /* B'0101', H'1F', O'17', D'99'. */

@@ -1,5 +1,7 @@
 /* text.cpp - the six bounded texts of the result record: their static
-   buffers, appending at the end, and what happens when a buffer is full.
+   buffers, appending at the end (text, formatted text, and numbers through
+   small digit writers for the hot lines), and what happens when a buffer is
+   full.
 
    Overflow: no append ever writes past capacity - 1, so every text stays
    NUL-terminated inside its buffer. An append that does not fit writes what

@@ -1,7 +1,8 @@
 /* listing.cpp - list_line and the listing state: one listing line per
    listed source line with its file, line and listing numbers, the address
    and code (or value) the line produced and its text, plus one continuation
-   line per further stored word. */
+   line per further stored word. The columns go through the digit writers of
+   text.cpp: these lines are most of the text a run writes. */
 #include <string.h>
 
 #include "output.h"

@@ -55,6 +55,11 @@ void RunInstaller(const uint8_t* data, size_t size) {
   Installer.ArchiveHandle = nullptr;
 }
 
+void RemoveBase() {
+  std::error_code ignored;
+  fs::remove_all(base, ignored);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -62,6 +67,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (!mkdtemp(pattern)) abort();
   base = pattern;
   root = base + "/c";
+  atexit(RemoveBase);
   return 0;
 }
 

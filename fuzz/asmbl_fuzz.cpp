@@ -14,8 +14,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -43,6 +43,12 @@ void write_file(const std::string &path, const char *text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
+void remove_include_files()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(include_dir, ignored);
+}
+
 /* The include files the sources of the corpus name. */
 void make_include_files()
 {
@@ -61,8 +67,7 @@ void make_include_files()
     for (int i = 0; i < 600; i++)
         big += "long_symbol_name_that_fills_the_pool_" + std::to_string(i) + " EQU " + std::to_string(i) + "\r\n";
     write_file(include_dir + "big.inc", big.c_str());
-    if (chdir(pattern) != 0) /* relative names resolve inside the folder */
-        abort();
+    atexit(remove_include_files);
 }
 
 void check_text(const char *text, size_t capacity)

@@ -48,12 +48,18 @@ std::string ReadHostFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+void RemoveRoot() {
+  std::error_code ignored;
+  fs::remove_all(root, ignored);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char pattern[] = "/tmp/inflate-fuzz-XXXXXX";
   if (!mkdtemp(pattern)) abort();
   root = pattern;
+  atexit(RemoveRoot);
   native_set_root(root);
   ResetInstallerState();
   BuildCrcTable();

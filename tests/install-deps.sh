@@ -5,7 +5,9 @@ set -euo pipefail
 
 packages=(cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev zlib1g-dev
           gputils gpsim zip unzip p7zip-full
-          g++-mingw-w64-i686 wine wine32 xvfb xdotool x11-apps imagemagick)
+          g++-mingw-w64-i686 wine wine32 xvfb xdotool x11-apps imagemagick
+          # for hosts whose kernel runs no 32-bit code: the Wine tests' x86_64 build
+          g++-mingw-w64-x86-64 wine64)
 
 missing=()
 for p in "${packages[@]}"; do

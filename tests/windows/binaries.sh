@@ -35,11 +35,19 @@ check_image "$build/vorkel/vorkel.dll"
 exports=$("$objdump" -p "$build/vorkel/vorkel.dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -n 's/^\t\[ *[0-9]*\] //p' | tr '\n' ' ')
 [ "$exports" = "asmbl desas done init_vorkel " ] || fail "vorkel.dll exports '$exports'"
+# asmbl is stdcall, as the editor calls it: it returns with "ret $0xc",
+# taking its three 4-byte arguments off the stack.
+dll_headers=$("$objdump" -p "$build/vorkel/vorkel.dll")
+base=0x$(sed -n 's/^ImageBase[[:space:]]*//p' <<<"$dll_headers")
+index=$(sed -n 's/^\t\[ *\([0-9]*\)\] asmbl$/\1/p' <<<"$dll_headers")
+rva=0x$(sed -n "s/^\t\[ *$index\] +base\[ *[0-9]*\] \([0-9a-f]*\) Export RVA\$/\1/p" <<<"$dll_headers")
+code=$("$objdump" -d --start-address=$((base + rva)) --stop-address=$((base + rva + 0x2000)) "$build/vorkel/vorkel.dll")
+grep -m1 -E '\sret\s*' <<<"$code" | grep -q 'ret *\$0xc$' || fail "asmbl does not return as stdcall"
 
 check_image "$build/launcher/Brenlo.exe" "Windows GUI"
 resources=$("$windres" -i "$build/launcher/Brenlo.exe" -O rc)
 grep -aq '^L"IC\\324NE1" 14 ' <<<"$resources" ||
     fail "Brenlo.exe has no icon group IC\\324NE1"
 
-
-
+check_image "$build/installer/installer.exe" "Windows GUI"
+[ "$(stat -c %s "$build/installer/installer.exe")" -le 75264 ] || fail "installer.exe is longer than 75264 bytes"

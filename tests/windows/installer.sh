@@ -59,9 +59,11 @@ key() {
     timeout 10 xdotool windowfocus "$window" sleep 0.2 key "$2"
 }
 
-# click TITLE ID: a mouse click on the control ID of that window, where it
-# lies on the screen: a click does not depend on which window has the focus.
+# click TITLE ID: a mouse click on the control ID of that window, raised
+# above the others, where it lies on the screen: a click does not depend on
+# which window has the focus.
 click() {
+    xdotool search --name "^$1\$" windowraise
     probe "$1" || fail "no window '$1'"
     local at
     at=$(sed -n "s/^$2|[^|]*|[^|]*|\([0-9-]*\),\([0-9-]*\)\$/\1 \2/p" "$work/window.txt" | head -1)
@@ -70,8 +72,25 @@ click() {
     timeout 10 xdotool mousemove $at click 1
 }
 
+# screenshot TITLE FILE: the window of that title, raised above the others.
 screenshot() {
-    import -display "$DISPLAY" -window "$(xdotool search --name "^$1\$" | head -1)" "$work/$2"
+    local window
+    window=$(xdotool search --name "^$1\$" | head -1)
+    [ -n "$window" ] || return 1
+    xdotool windowraise "$window"
+    sleep 1
+    import -display "$DISPLAY" -window "$window" "$work/$2"
+}
+
+# wait_for_window TITLE: until an X window of that title exists, for at most
+# half a minute.
+wait_for_window() {
+    local deadline=$((SECONDS + 30))
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        xdotool search --name "^$1\$" >/dev/null && return 0
+        sleep 0.5
+    done
+    return 1
 }
 
 wait_for_exit() {
@@ -79,7 +98,7 @@ wait_for_exit() {
     [ "$(cat "$work/setup.status")" = 0 ] || fail "setup.exe ended with $(cat "$work/setup.status")"
 }
 
-# ---- First start: the dialog, Enter, the final status, Escape.
+# ---- First start: the dialog, Enter, the final status, "&Quitter".
 start_setup
 wait_until "$title" "101|Edit|c:\\Quintar11as\\|"
 grep -aq "^601|Edit||" "$work/window.txt" || fail "the status line is not empty at the start"
@@ -87,11 +106,13 @@ screenshot "$title" installer-before.png
 key "$title" Return
 wait_until "$title" "601|Edit|Installation terminée avec succès|"
 grep -aq -- "^1|Button|-----|" "$work/window.txt" || fail "the install button is not captioned -----"
+wait_for_window Quintar11as || fail "the explorer does not show the shortcut folder"
 screenshot "$title" installer-after.png
+screenshot Quintar11as explorer.png
 # The explorer window opens on the shortcut folder and takes the focus.
 click "$title" 2
 wait_for_exit
-echo "ok: installed through the dialog"
+echo "ok: installed through the dialog; the explorer shows the shortcut folder"
 
 # ---- The files.
 target=$drive_c/Quintar11as
@@ -131,12 +152,6 @@ LINKS
 diff "$work/links.expected" "$work/links.actual" || fail "the links differ"
 [ "$(ls "$unix_shortcuts" | wc -l)" = 10 ] || fail "the shortcut folder holds more than the ten links"
 echo "ok: ten links in $shortcuts"
-for _ in $(seq 60); do
-    xdotool search --name '^Quintar11as$' >/dev/null && break
-    sleep 0.5
-done
-screenshot Quintar11as explorer.png || fail "the explorer does not show the shortcut folder"
-echo "ok: the explorer shows the shortcut folder"
 
 # ---- Second start: already installed.
 start_setup

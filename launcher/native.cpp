@@ -29,7 +29,7 @@ bool find_first_file(const char *pattern, char name[FOUND_NAME_SIZE])
         return false;
     std::string first;
     while (const dirent *entry = readdir(dir)) {
-        if (fnmatch(pattern, entry->d_name, FNM_CASEFOLD | FNM_PERIOD) != 0)
+        if (fnmatch(pattern, entry->d_name, FNM_CASEFOLD) != 0)
             continue;
         if (strlen(entry->d_name) >= FOUND_NAME_SIZE)
             continue;

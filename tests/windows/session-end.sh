@@ -6,7 +6,10 @@ set -uo pipefail
 # shellcheck source=/dev/null
 source "$KIT_WINE_STATE"
 wineserver -k
-kill "$KIT_XVFB_PID" 2>/dev/null
+# Only the session's own Xvfb, should its process id have been reused since.
+if [ "$(ps -o comm= -p "$KIT_XVFB_PID")" = Xvfb ]; then
+    kill "$KIT_XVFB_PID"
+fi
 case "$KIT_WINE_ROOT" in
 /tmp/kit-wine.*) rm -rf "$KIT_WINE_ROOT" ;;
 esac

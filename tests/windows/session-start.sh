@@ -4,6 +4,8 @@
 # that Wine's Desktop and Documents links never reach a real home, an Xvfb
 # display of its own, and writes it to KIT_WINE_STATE for wine-session.sh.
 set -euo pipefail
+# A session left by an interrupted run ends first.
+bash "$(dirname "$0")/session-end.sh"
 root=$(mktemp -d /tmp/kit-wine.XXXXXX)
 mkdir "$root/home"
 

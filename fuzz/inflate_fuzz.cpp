@@ -67,7 +67,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Files are removed rather than truncated: truncating a written file makes
+  // the file system flush it, which would slow every run down many times.
   const std::string archive = root + "/entry.bin";
+  std::error_code ignored;
+  fs::remove(archive, ignored);
+  fs::remove(native_host_path("c:\\out.bin"), ignored);
   std::ofstream(archive, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
 
   Installer.ArchiveHandle = native_open_host_file(archive);

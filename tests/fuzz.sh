@@ -37,7 +37,8 @@ quietly build-asan/build.log cmake --build build-asan -j 2
 # One target from the checked-in seeds into its own working corpus (the seeds
 # stay untouched); a crash file goes to build-fuzz/artifacts/.
 run_target() {
-  local target=$1 work=build-fuzz/corpus/$target
+  local target=$1
+  local work=build-fuzz/corpus/$target
   mkdir -p "$work" build-fuzz/artifacts build-fuzz/run
   if (cd build-fuzz/run && "$ROOT/build-fuzz/fuzz/fuzz_$target" "$ROOT/$work" "$ROOT/fuzz/corpus/$target" \
     -max_total_time="$FUZZ_SECONDS" -max_len="${MAX_LEN[$target]}" -timeout=30 -rss_limit_mb=2560 \
@@ -65,7 +66,7 @@ FUZZ_STATUS=0
 for target in "${TARGETS[@]}"; do
   log=build-fuzz/$target.log
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  if [ "$(cat "build-fuzz/$target.status")" = ok ]; then
+  if [ "$(cat "build-fuzz/$target.status" 2>/dev/null)" = ok ]; then
     printf 'fuzz_%-8s clean: %s executions in %s s\n' "$target" "${runs:-?}" "$FUZZ_SECONDS"
   else
     FUZZ_STATUS=1

@@ -1,7 +1,8 @@
 // Archives and dialog input a damaged setup or a careless user can hand the
 // installer: entry names past any fixed buffer, a target folder too long for
-// the installer's own, and entries whose sizes follow their data (general
-// purpose bit 3), which the local header alone cannot place.
+// the installer's own, entries whose sizes follow their data (general
+// purpose bit 3), which the local header alone cannot place, and the archives
+// the fuzzers found hanging.
 #include "archive_fixture.h"
 #include "program_harness.h"
 
@@ -123,6 +124,19 @@ TEST(HostileArchive, EntriesWithSizesAfterTheirDataAreNotTakenAsEmpty) {
   EXPECT_EQ(plat_list_selected_count(dialog, ID_ENTRY_LIST), 1);
   EXPECT_FALSE(Installer.InstallDone);
   EXPECT_EQ(Links(), std::vector<std::string>{});
+  native_close_dialog(dialog);
+}
+
+// Found by fuzzing: a name made of wildcard characters is looked up as a
+// search pattern. The search must end quickly however many '*' it holds.
+TEST(HostileArchive, NameOfWildcardsEndsItsSearch) {
+  Drive drive;
+  const std::string stars = std::string(100, '*') + "'" + std::string(100, '*');
+  WriteSetup(drive, {{"@Appli", "", 0}, {"Install.log", "Appli\r\n"}, {stars, "x", 0}});
+  WindowHandle dialog = OpenInstallerDialog();
+  Press(dialog, ID_INSTALL_BUTTON);
+  EXPECT_EQ(ReadHostFile(drive.Host("c:\\Appli\\Install.log")), "Appli\r\nc:\\Bureau\\Appli\r\n");
+  EXPECT_NE(ItemText(dialog, ID_STATUS_LINE), "Installer c:\\Appli\\" + stars);
   native_close_dialog(dialog);
 }
 

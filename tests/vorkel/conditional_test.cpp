@@ -9,9 +9,8 @@
 
 namespace {
 
-const std::string header = ";***** Assemblage de test.asm *****\n\n"
-                           "\n............... Source test.asm ...............\n";
-const std::string footer = "............... Fin de test.asm ..............\n\n";
+const std::string header = listing_header() + source_banner();
+const std::string footer = end_banner();
 
 TEST(Conditional, OnlyTheChosenBranchesAreAssembled)
 {

@@ -18,7 +18,7 @@ std::string body(const Run &run)
     return start == std::string::npos ? run.listing : run.listing.substr(start + banner.size());
 }
 
-const std::string END_BANNER = "............... Fin de test.asm ..............\n\n";
+const std::string END_BANNER = end_banner();
 
 TEST(Driver, EndKeywordStopsTheSourceUnlisted)
 {

@@ -10,9 +10,9 @@
 
 namespace {
 
-const std::string HEADER = ";***** Assemblage de test.asm *****\n\n";
-const std::string SOURCE_BANNER = "\n............... Source test.asm ...............\n";
-const std::string END_BANNER = "............... Fin de test.asm ..............\n\n";
+const std::string HEADER = listing_header();
+const std::string SOURCE_BANNER = source_banner();
+const std::string END_BANNER = end_banner();
 const std::string NO_CODE = " Aucun code g\xE9n\xE9r\xE9\n";
 
 std::string repeat(const std::string &line, int times)

@@ -35,6 +35,21 @@ const std::string &kit_keywords()
     return list;
 }
 
+std::string listing_header(const std::string &name)
+{
+    return ";***** Assemblage de " + name + " *****\n\n";
+}
+
+std::string source_banner(const std::string &name)
+{
+    return "\n............... Source " + name + " ...............\n";
+}
+
+std::string end_banner(const std::string &name)
+{
+    return "............... Fin de " + name + " ..............\n\n";
+}
+
 std::string crlf(const std::string &text)
 {
     std::string out;

@@ -37,6 +37,12 @@ Run assemble_raw(const std::string &text, uint8_t options = 0, const std::string
 /* Inside a TEST body the name Run is gtest's member function: write auto
    or ::Run there. */
 
+/* The listing's fixed lines around a main source named name: the header
+   of the run, the banner at the opening and the one at the closing. */
+std::string listing_header(const std::string &name = "test.asm");
+std::string source_banner(const std::string &name = "test.asm");
+std::string end_banner(const std::string &name = "test.asm");
+
 /* Turns "\n" line ends into CR LF, as the editor hands its text over. */
 std::string crlf(const std::string &text);
 

@@ -8,9 +8,8 @@
 
 namespace {
 
-const std::string HEAD = ";***** Assemblage de test.asm *****\n\n"
-                         "\n............... Source test.asm ...............\n";
-const std::string END_BANNER = "............... Fin de test.asm ..............\n\n";
+const std::string HEAD = listing_header() + source_banner();
+const std::string END_BANNER = end_banner();
 
 TEST(Listing, ColumnsOfEveryKindOfLine)
 {

@@ -10,9 +10,8 @@
 
 namespace {
 
-const std::string header = ";***** Assemblage de test.asm *****\n\n"
-                           "\n............... Source test.asm ...............\n";
-const std::string footer = "............... Fin de test.asm ..............\n\n";
+const std::string header = listing_header() + source_banner();
+const std::string footer = end_banner();
 const std::string no_code = " Aucun code g\xE9n\xE9r\xE9\n";
 
 /* The listing line of the given listing line number. */

@@ -39,7 +39,7 @@ protected:
     char previous_[4096];
 };
 
-const std::string HEADER = ";***** Assemblage de test.asm *****\n\n";
+const std::string HEADER = listing_header();
 
 TEST_F(Includes, NestedFilesAreNumberedAndIndented)
 {

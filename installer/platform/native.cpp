@@ -167,18 +167,28 @@ bool HostExists(const std::string& host) {
 }
 
 // Windows-style wildcard match without regard to case ('*' any run, '?' one).
+// After a mismatch only the last '*' takes one more character: the time
+// grows with the product of the lengths, however many '*' the pattern holds.
 bool WildcardMatch(const char* pattern, const char* name) {
-  if (*pattern == 0) return *name == 0;
-  if (*pattern == '*') {
-    for (const char* rest = name;; ++rest) {
-      if (WildcardMatch(pattern + 1, rest)) return true;
-      if (*rest == 0) return false;
+  const char* afterStar = nullptr;  // the pattern just past the last '*' met
+  const char* starRun = nullptr;    // where the rest was last tried in the name
+  while (*name) {
+    if (*pattern == '*') {
+      afterStar = ++pattern;
+      starRun = name;
+    } else if (*pattern && (*pattern == '?' || FoldCase((unsigned char)*pattern) ==
+                                                   FoldCase((unsigned char)*name))) {
+      ++pattern;
+      ++name;
+    } else if (afterStar) {
+      pattern = afterStar;
+      name = ++starRun;
+    } else {
+      return false;
     }
   }
-  if (*name == 0) return false;
-  if (*pattern != '?' && FoldCase((unsigned char)*pattern) != FoldCase((unsigned char)*name))
-    return false;
-  return WildcardMatch(pattern + 1, name + 1);
+  while (*pattern == '*') ++pattern;
+  return *pattern == 0;
 }
 
 void Record(NativeEvent event) {

@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "bench_program.h"
+#include "harness.h"
 #include "vorkel.h"
 
 using Clock = std::chrono::steady_clock;
@@ -31,29 +32,6 @@ static double seconds_since(Clock::time_point start)
 static void write_file(const std::string &path, const std::string &text)
 {
     std::ofstream(path, std::ios::binary) << text;
-}
-
-static std::string with_crlf(const std::string &text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
-    return out;
-}
-
-/* The kit's keyword list as the library reads it: NUL-separated, an empty
-   word last. */
-static std::string kit_keyword_list()
-{
-    std::ifstream in(KIT_SOURCE_DIR "/vorkel/keywords.txt");
-    std::string list, word;
-    while (std::getline(in, word))
-        if (!word.empty())
-            list += word + '\0';
-    return list + '\0';
 }
 
 struct ProcessTimes {
@@ -126,8 +104,8 @@ int main(int argc, char **argv)
     write_file(gpasm_folder + "/defs.inc", program.include_gpasm);
     int lines = count_lines(program.main_ours) + count_lines(program.include_ours);
 
-    std::string keywords = kit_keyword_list();
-    std::string text = with_crlf(program.main_ours);
+    std::string keywords = kit_keywords();
+    std::string text = crlf(program.main_ours);
     std::string include_dir = folder + "/";
     AsmResult *r = init_vorkel();
     r->keyword_list = keywords.c_str();

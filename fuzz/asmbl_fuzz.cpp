@@ -20,6 +20,7 @@
 #include <sstream>
 #include <string>
 
+#include "harness.h"
 #include "vorkel.h"
 
 namespace {
@@ -27,16 +28,6 @@ namespace {
 std::string kit_list;
 std::string include_dir;
 AsmResult *result;
-
-std::string read_kit_list()
-{
-    std::ifstream in(KIT_SOURCE_DIR "/vorkel/keywords.txt");
-    std::string list, word;
-    while (std::getline(in, word))
-        if (!word.empty())
-            list += word + '\0';
-    return list + '\0';
-}
 
 void write_file(const std::string &path, const char *text)
 {
@@ -95,7 +86,7 @@ void check_texts(const AsmResult *r)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    kit_list = read_kit_list();
+    kit_list = kit_keywords();
     make_include_files();
     result = init_vorkel();
     return 0;

@@ -405,6 +405,20 @@ inline void CopyFromAhead(uint8_t* d, const uint8_t* s, uint32_t length) {
 // longest match.
 constexpr uint32_t FAST_ROOM = 258 + 2;
 
+// The fast loop's code reading: follows the sub-table links from slot with
+// the bits in hand and drops the code's bits; null for an invalid code.
+inline const DecodeSlot* TakeCode(const DecodeSlot* slot, uint64_t& bits, uint32_t& count) {
+  while (slot->operation > OP_LITERAL) {
+    if (slot->operation == OP_INVALID) return nullptr;
+    bits >>= slot->bits;
+    count -= slot->bits;
+    slot = &slot->subTable[bits & kMasks[slot->operation - OP_LITERAL]];
+  }
+  bits >>= slot->bits;
+  count -= slot->bits;
+  return slot;
+}
+
 // The fast loop of DecodeSymbols: while the input buffer holds eight bytes
 // (so no pad bit can be met) and the window has FAST_ROOM left, it refills
 // eight bytes at once and decodes without checking the window's end.
@@ -439,14 +453,8 @@ int DecodeFast(const DecodeSlot* literals, const DecodeSlot* distances, uint32_t
       }
       continue;
     }
-    while (slot->operation > OP_LITERAL) {
-      if (slot->operation == OP_INVALID) return 1;
-      bits >>= slot->bits;
-      count -= slot->bits;
-      slot = &slot->subTable[bits & kMasks[slot->operation - OP_LITERAL]];
-    }
-    bits >>= slot->bits;
-    count -= slot->bits;
+    slot = TakeCode(slot, bits, count);
+    if (!slot) return 1;
     if (slot->operation == OP_LITERAL) {
       window[pos++] = uint8_t(slot->value);
       continue;
@@ -460,14 +468,8 @@ int DecodeFast(const DecodeSlot* literals, const DecodeSlot* distances, uint32_t
     bits >>= slot->operation;
     count -= slot->operation;
     slot = &distances[bits & distanceMask];
-    while (slot->operation > OP_LITERAL) {
-      if (slot->operation == OP_INVALID) return 1;
-      bits >>= slot->bits;
-      count -= slot->bits;
-      slot = &slot->subTable[bits & kMasks[slot->operation - OP_LITERAL]];
-    }
-    bits >>= slot->bits;
-    count -= slot->bits;
+    slot = TakeCode(slot, bits, count);
+    if (!slot) return 1;
     uint32_t dist = slot->value + (uint32_t(bits) & kMasks[slot->operation]);
     bits >>= slot->operation;
     count -= slot->operation;

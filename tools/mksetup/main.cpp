@@ -164,8 +164,9 @@ Bytes Deflate(const Bytes &data) {
   return out;
 }
 
-void AppendLocalHeader(Bytes &archive, const Packed &p) {
-  PutLE32(archive, kLocalHeaderSig);
+// The fields a local header shares with its central header, from the
+// version needed to the extra field's length.
+void PutSharedFields(Bytes &archive, const Packed &p) {
   PutLE16(archive, p.version);
   PutLE16(archive, 0);  // general purpose flags: no encryption, no data descriptor
   PutLE16(archive, p.method);
@@ -176,22 +177,18 @@ void AppendLocalHeader(Bytes &archive, const Packed &p) {
   PutLE32(archive, p.size);
   PutLE16(archive, p.name.size());
   PutLE16(archive, 0);  // extra field length
+}
+
+void AppendLocalHeader(Bytes &archive, const Packed &p) {
+  PutLE32(archive, kLocalHeaderSig);
+  PutSharedFields(archive, p);
   PutText(archive, p.name);
 }
 
 void AppendCentralHeader(Bytes &archive, const Packed &p) {
   PutLE32(archive, kCentralHeaderSig);
   PutLE16(archive, kVersionDeflated);  // made by: MS-DOS attributes, version 2.0
-  PutLE16(archive, p.version);
-  PutLE16(archive, 0);
-  PutLE16(archive, p.method);
-  PutLE16(archive, p.time);
-  PutLE16(archive, p.date);
-  PutLE32(archive, p.crc);
-  PutLE32(archive, p.packedSize);
-  PutLE32(archive, p.size);
-  PutLE16(archive, p.name.size());
-  PutLE16(archive, 0);  // extra field length
+  PutSharedFields(archive, p);
   PutLE16(archive, 0);  // comment length
   PutLE16(archive, 0);  // disk number
   PutLE16(archive, 0);  // internal attributes

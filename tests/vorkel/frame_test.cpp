@@ -15,14 +15,6 @@ const std::string SOURCE_BANNER = source_banner();
 const std::string END_BANNER = end_banner();
 const std::string NO_CODE = " Aucun code g\xE9n\xE9r\xE9\n";
 
-std::string repeat(const std::string &line, int times)
-{
-    std::string text;
-    for (int i = 0; i < times; i++)
-        text += line;
-    return text;
-}
-
 TEST(Frame, EmptySourceGivesBannersAndTheNoCodeNote)
 {
     auto run = assemble("");

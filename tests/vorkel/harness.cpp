@@ -50,6 +50,14 @@ std::string end_banner(const std::string &name)
     return "............... Fin de " + name + " ..............\n\n";
 }
 
+std::string repeat(const std::string &line, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; i++)
+        text += line;
+    return text;
+}
+
 std::string crlf(const std::string &text)
 {
     std::string out;

@@ -43,6 +43,9 @@ std::string listing_header(const std::string &name = "test.asm");
 std::string source_banner(const std::string &name = "test.asm");
 std::string end_banner(const std::string &name = "test.asm");
 
+/* line written times times over. */
+std::string repeat(const std::string &line, int times);
+
 /* Turns "\n" line ends into CR LF, as the editor hands its text over. */
 std::string crlf(const std::string &text);
 

@@ -28,14 +28,6 @@ void expect_next_run_clean()
     EXPECT_EQ(next.program[0], 0x0000);
 }
 
-std::string repeat(const std::string &line, int times)
-{
-    std::string text;
-    for (int i = 0; i < times; i++)
-        text += line;
-    return text;
-}
-
 /* ---- The pool ---- */
 
 TEST(HostileSource, MacroBodiesExhaustThePool)
